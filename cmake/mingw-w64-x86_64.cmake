@@ -1,0 +1,18 @@
+# Cross toolchain: Debian's MinGW-w64 (posix threads, so std::thread works).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(KTORA_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${KTORA_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KTORA_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${KTORA_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${KTORA_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Every test and tool runs through the project's Wine wrapper.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
