@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds, then runs every test under Wine (ACP 932) with a virtual display. Extra
+# arguments go to ctest (for example -R test_file).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+scripts/build.sh
+source scripts/session.sh
+ktora_session_start
+ctest --preset win64 -j2 "$@"
