@@ -1,0 +1,18 @@
+#pragma once
+// The record of one copy run, created when a run starts and shared with the worker thread.
+#include "ktora/string/C_WString.h"
+
+struct CopyState {
+    // --- Naming: the counter, the arrangements and the joining texts (NamingRules.h) ---
+    bool is_number = true;           // counter is a sequence number, else a letter sequence
+    int number = 1;                  // current sequence number
+    ktora::C_WString letters = L"a"; // current letter sequence
+    int name_order = 0;              // folder-name arrangement code 0..2 (not the combo index)
+    int text_order = 0;              // text-line arrangement code 0..3 (not the combo index)
+    ktora::C_WString dir_cat1;       // joining texts of folder names
+    ktora::C_WString dir_cat2;
+    ktora::C_WString txt_cat1; // joining texts of text lines
+    ktora::C_WString txt_cat2;
+    ktora::C_WString txt_cat3;
+    ktora::C_WString txt_front; // leading text of every text line
+};

@@ -1,0 +1,130 @@
+#include "app/NamingRules.h"
+
+#include "ktora/file/ktora_lastname.h"
+
+using ktora::C_WString;
+
+const wchar_t* const kCounterKindLabels[kCounterKindCount] = {L"連番", L"英字"};
+
+const wchar_t* const kFolderRuleLabels[kFolderRuleCount] = {
+    L"フォルダ名_種類_その1_その2",
+    L"フォルダ名_その1_その2_種類",
+    L"フォルダ名_その1_種類_その2",
+};
+
+const wchar_t* const kTextRuleLabels[kTextRuleCount] = {
+    L"フォルダ名_その1_その2_その3",
+    L"その1_フォルダ名_その2_その3",
+    L"その1_その2_フォルダ名_その3",
+    L"その1_その2_その3_フォルダ名",
+};
+
+int FolderRuleCode(int comboIndex) {
+    switch (comboIndex) {
+    case 0:
+        return 0;
+    case 2:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+int TextRuleCode(int comboIndex) {
+    return comboIndex >= 0 && comboIndex <= 2 ? comboIndex : 3;
+}
+
+bool CounterIsNumber(int comboIndex) {
+    return comboIndex == 0;
+}
+
+C_WString CounterText(const CopyState& state) {
+    return state.is_number ? C_WString::Stringf(L"%d", state.number) : state.letters;
+}
+
+C_WString MakeFolderName(const CopyState& state, const C_WString& lastName) {
+    const C_WString counter = CounterText(state);
+    C_WString name = lastName;
+    switch (state.name_order) {
+    case 0:
+        name << counter << state.dir_cat1 << state.dir_cat2;
+        break;
+    case 1:
+        name << state.dir_cat1 << counter << state.dir_cat2;
+        break;
+    default:
+        name << state.dir_cat1 << state.dir_cat2 << counter;
+        break;
+    }
+    return name;
+}
+
+namespace {
+
+void add_dotted(C_WString& line, const C_WString& part) {
+    if (!part.Empty()) {
+        line += L'.';
+        line += part;
+    }
+}
+
+void add_then_dot(C_WString& line, const C_WString& part) {
+    if (!part.Empty()) {
+        line += part;
+        line += L'.';
+    }
+}
+
+} // namespace
+
+C_WString MakeTextLine(const CopyState& state, const C_WString& folderName) {
+    // Only the last component: a joining text with a separator makes the copy a subfolder.
+    const C_WString name = ktora::common::ktora_GetLastName(C_WString(L"\\") + folderName);
+    C_WString line = state.txt_front;
+    switch (state.text_order) {
+    case 0:
+        line += name;
+        add_dotted(line, state.txt_cat1);
+        add_dotted(line, state.txt_cat2);
+        add_dotted(line, state.txt_cat3);
+        break;
+    case 1:
+        add_then_dot(line, state.txt_cat1);
+        line += name;
+        add_dotted(line, state.txt_cat2);
+        add_dotted(line, state.txt_cat3);
+        break;
+    case 2:
+        add_then_dot(line, state.txt_cat1);
+        add_then_dot(line, state.txt_cat2);
+        line += name;
+        add_dotted(line, state.txt_cat3);
+        break;
+    default:
+        line += state.txt_cat1;
+        add_dotted(line, state.txt_cat2);
+        add_dotted(line, state.txt_cat3);
+        line += L'/';
+        line += name;
+        break;
+    }
+    return line;
+}
+
+C_WString NextLetters(const C_WString& letters) {
+    const int length = letters.Length();
+    const int last = letters.CharAt(length - 1);
+    if (last >= L'a' && last <= L'y') {
+        return letters.SubString(0, length - 2).ConcatWChar(static_cast<wchar_t>(last + 1));
+    }
+    return letters.SubString(0, length - 2) + C_WString(L"aa");
+}
+
+void StepCounter(CopyState& state) {
+    if (state.is_number) {
+        // Unsigned step: defined behaviour even at the very end of the range.
+        state.number = static_cast<int>(static_cast<unsigned>(state.number) + 1u);
+    } else {
+        state.letters = NextLetters(state.letters);
+    }
+}

@@ -1,0 +1,185 @@
+#include "app/NamingRules.h"
+
+#include <gtest/gtest.h>
+#include <set>
+#include <string>
+
+using ktora::C_WString;
+
+namespace {
+
+CopyState worked_example() {
+    CopyState s;
+    s.dir_cat1 = L"_";
+    s.dir_cat2 = L"x";
+    s.txt_front = L"ID:";
+    s.txt_cat1 = L"A";
+    s.txt_cat3 = L"C";
+    return s;
+}
+
+std::wstring str(const C_WString& s) {
+    return s.GetString();
+}
+
+} // namespace
+
+TEST(NamingRules, StartValuesOfARun) {
+    CopyState s;
+    EXPECT_TRUE(s.is_number);
+    EXPECT_EQ(1, s.number);
+    EXPECT_EQ(L"a", str(s.letters));
+    EXPECT_TRUE(s.dir_cat1.Empty());
+    EXPECT_TRUE(s.txt_front.Empty());
+}
+
+TEST(NamingRules, LabelTablesInComboOrder) {
+    EXPECT_STREQ(L"連番", kCounterKindLabels[0]);
+    EXPECT_STREQ(L"英字", kCounterKindLabels[1]);
+    EXPECT_STREQ(L"フォルダ名_種類_その1_その2", kFolderRuleLabels[0]);
+    EXPECT_STREQ(L"フォルダ名_その1_その2_種類", kFolderRuleLabels[1]);
+    EXPECT_STREQ(L"フォルダ名_その1_種類_その2", kFolderRuleLabels[2]);
+    EXPECT_STREQ(L"フォルダ名_その1_その2_その3", kTextRuleLabels[0]);
+    EXPECT_STREQ(L"その1_フォルダ名_その2_その3", kTextRuleLabels[1]);
+    EXPECT_STREQ(L"その1_その2_フォルダ名_その3", kTextRuleLabels[2]);
+    EXPECT_STREQ(L"その1_その2_その3_フォルダ名", kTextRuleLabels[3]);
+    // The labels must survive the trip to the dialog's code page unchanged.
+    for (const wchar_t* label : kTextRuleLabels) {
+        EXPECT_EQ(C_WString(label), C_WString(C_WString(label).ToString()));
+    }
+}
+
+TEST(NamingRules, ComboIndexToArrangementCode) {
+    EXPECT_EQ(0, FolderRuleCode(0));
+    EXPECT_EQ(2, FolderRuleCode(1));
+    EXPECT_EQ(1, FolderRuleCode(2));
+    EXPECT_EQ(2, FolderRuleCode(-1));
+    EXPECT_EQ(2, FolderRuleCode(5));
+    EXPECT_EQ(0, TextRuleCode(0));
+    EXPECT_EQ(1, TextRuleCode(1));
+    EXPECT_EQ(2, TextRuleCode(2));
+    EXPECT_EQ(3, TextRuleCode(3));
+    EXPECT_EQ(3, TextRuleCode(-1));
+    EXPECT_EQ(3, TextRuleCode(9));
+    EXPECT_TRUE(CounterIsNumber(0));
+    EXPECT_FALSE(CounterIsNumber(1));
+    EXPECT_FALSE(CounterIsNumber(-1));
+}
+
+TEST(NamingRules, WorkedExamples) {
+    struct Row {
+        bool isNumber;
+        int number;
+        const wchar_t* letters;
+        int folderCombo;
+        const wchar_t* folder;
+        int textCombo;
+        const wchar_t* line;
+    };
+    const Row rows[] = {
+        {true, 1, L"a", 0, L"photo1_x", 0, L"ID:photo1_x.A.C"},
+        {true, 12, L"a", 1, L"photo_x12", 1, L"ID:A.photo_x12.C"},
+        {false, 1, L"z", 2, L"photo_zx", 2, L"ID:A.photo_zx.C"},
+        {false, 1, L"aa", 0, L"photoaa_x", 3, L"ID:A.C/photoaa_x"},
+    };
+    for (const Row& row : rows) {
+        CopyState s = worked_example();
+        s.is_number = row.isNumber;
+        s.number = row.number;
+        s.letters = row.letters;
+        s.name_order = FolderRuleCode(row.folderCombo);
+        s.text_order = TextRuleCode(row.textCombo);
+        const C_WString folder = MakeFolderName(s, L"photo");
+        EXPECT_EQ(std::wstring(row.folder), str(folder));
+        EXPECT_EQ(std::wstring(row.line), str(MakeTextLine(s, folder)));
+    }
+}
+
+TEST(NamingRules, FiveLetterCopiesWithoutJoiningTexts) {
+    CopyState s;
+    s.is_number = false;
+    std::wstring names;
+    for (int i = 0; i < 5; ++i) {
+        names += str(MakeFolderName(s, L"photo")) + L" ";
+        StepCounter(s);
+    }
+    EXPECT_EQ(L"photoa photob photoc photod photoe ", names);
+}
+
+TEST(NamingRules, LetterSequenceSteps) {
+    EXPECT_EQ(L"z", str(NextLetters(L"y")));
+    EXPECT_EQ(L"aa", str(NextLetters(L"z")));
+    EXPECT_EQ(L"aaa", str(NextLetters(L"az")));
+    EXPECT_EQ(L"aaa", str(NextLetters(L"aZ")));
+    EXPECT_EQ(L"aaa", str(NextLetters(L"a9")));
+    EXPECT_EQ(L"aa", str(NextLetters(C_WString())));
+    EXPECT_EQ(L"ac", str(NextLetters(L"ab")));
+    CopyState s;
+    s.is_number = false;
+    std::set<std::wstring> seen;
+    for (int n = 0; n <= 120; ++n) {
+        // After n steps: (k - 1) letters a, then the letter n mod 26.
+        const int k = n / 26 + 1;
+        std::wstring expected(k - 1, L'a');
+        expected += static_cast<wchar_t>(L'a' + n % 26);
+        EXPECT_EQ(expected, str(s.letters)) << n;
+        EXPECT_TRUE(seen.insert(str(s.letters)).second) << n;
+        StepCounter(s);
+    }
+    EXPECT_EQ(1, s.number); // a letter run never touches the number
+}
+
+TEST(NamingRules, SequenceNumberStepsWithoutLeadingZeros) {
+    CopyState s;
+    s.letters = L"q";
+    for (int i = 1; i < 9; ++i) {
+        StepCounter(s);
+    }
+    EXPECT_EQ(L"9", str(CounterText(s)));
+    StepCounter(s);
+    EXPECT_EQ(L"10", str(CounterText(s)));
+    EXPECT_EQ(L"q", str(s.letters));
+}
+
+TEST(NamingRules, TextLineEdgeCases) {
+    CopyState s;
+    s.txt_front = L"F";
+    s.text_order = 3;
+    s.txt_cat2 = L"B";
+    EXPECT_EQ(L"F.B/N", str(MakeTextLine(s, L"N")));
+    s.text_order = 0;
+    s.txt_cat2.Clear();
+    EXPECT_EQ(L"FN", str(MakeTextLine(s, L"N")));
+    // Blanks are not empty.
+    s.txt_cat1 = L" ";
+    s.text_order = 1;
+    EXPECT_EQ(L"F .N", str(MakeTextLine(s, L"N")));
+    s.text_order = 2;
+    s.txt_cat2 = L"b";
+    s.txt_cat3 = L"c";
+    EXPECT_EQ(L"F .b.N.c", str(MakeTextLine(s, L"N")));
+}
+
+TEST(NamingRules, SeparatorInAJoiningTextLeavesOnlyTheLastPartInTheLine) {
+    CopyState s;
+    s.dir_cat1 = L"\\sub";
+    s.name_order = 0;
+    const C_WString folder = MakeFolderName(s, L"photo");
+    EXPECT_EQ(L"photo1\\sub", str(folder));
+    EXPECT_EQ(L"sub", str(MakeTextLine(s, folder)));
+    s.dir_cat1 = L"a/";
+    s.name_order = 1;
+    const C_WString slash = MakeFolderName(s, L"photo");
+    EXPECT_EQ(L"photoa/1", str(slash));
+    EXPECT_EQ(L"1", str(MakeTextLine(s, slash)));
+}
+
+TEST(NamingRules, JapaneseNamesAndJoiningTexts) {
+    CopyState s;
+    s.dir_cat1 = L"_写";
+    s.is_number = false;
+    s.name_order = 2;
+    EXPECT_EQ(L"写真_写a", str(MakeFolderName(s, L"写真")));
+    s.txt_cat1 = L"表";
+    EXPECT_EQ(L"写真_写a.表", str(MakeTextLine(s, MakeFolderName(s, L"写真"))));
+}
