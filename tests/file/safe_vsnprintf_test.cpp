@@ -106,3 +106,10 @@ TEST(SafeVsnprintf, EncodingErrorStopsInsteadOfGrowingForever) {
     EXPECT_TRUE(ktora::C_String::Stringf("%ls", L"\u4e02").Empty());
     EXPECT_STREQ("ab", ktora::C_String::Stringf("%ls", L"ab").GetString());
 }
+
+TEST(SafeVsnprintf, TextBeyondTheLimitIsRefusedNotWrapped) {
+    const int width = static_cast<int>(ktora_safe_vsnprintf_max) + 10;
+    Result r = format_a(8, "%*d", width, 1);
+    EXPECT_TRUE(r.null);
+    EXPECT_EQ(0, r.allocated);
+}

@@ -162,6 +162,11 @@ TEST(WString, SelfAppendStaysCorrectWhenTheBufferMoves) {
     EXPECT_EQ(570, q.Length());
     q << q;
     EXPECT_EQ(1140, q.Length());
+    // One of its own units, appended exactly as the buffer leaves the inline storage.
+    C_WString u(std::wstring(30, L'u').c_str());
+    u += u.GetString()[29];
+    EXPECT_EQ(31, u.Length());
+    EXPECT_EQ(L'u', u.CharAt(30));
     C_WString r(L"abc");
     r = r.GetString() + 1;
     EXPECT_STREQ(L"bc", r.GetString());
@@ -367,6 +372,10 @@ TEST(WString, FormattingLimits) {
     EXPECT_STREQ(L"abcd", C_WString::StringfEx(buf, 5, L"abcdefg").GetString());
     EXPECT_STREQ(L"abcd", buf);
     EXPECT_TRUE(C_WString::StringfEx(static_cast<wchar_t*>(nullptr), 5, L"x").Empty());
+    buf[0] = L'k';
+    EXPECT_TRUE(C_WString::StringfEx(buf, 0, L"x").Empty());
+    EXPECT_EQ(L'k', buf[0]);
+    EXPECT_TRUE(C_WString::StringfEx(buf, 1, L"x").Empty());
     ktora::C_Memory block(8);
     EXPECT_STREQ(L"123", C_WString::StringfEx(&block, L"%d", 12345).GetString());
     EXPECT_TRUE(C_WString::StringfEx(static_cast<ktora::C_Memory*>(nullptr), L"x").Empty());
