@@ -26,6 +26,11 @@ int byte_value(int c) {
     return (c >= -128 && c < 0) ? c + 256 : c;
 }
 
+bool is_lead_byte(char c) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
 } // namespace
 
 C_String::C_String() : m_szBuffer(), m_pszHeap(nullptr), m_nLength(0), m_nCapacity(0) {}
@@ -342,6 +347,10 @@ C_String C_String::ToUpper() const {
     C_String result = _from(_data(), m_nLength);
     char* data = result._data();
     for (int i = 0; i < result.m_nLength; ++i) {
+        if (is_lead_byte(data[i])) {
+            ++i; // a trail byte in the letter range is part of a double-byte character
+            continue;
+        }
         if (data[i] >= 'a' && data[i] <= 'z') {
             data[i] = static_cast<char>(data[i] - 'a' + 'A');
         }
@@ -353,6 +362,10 @@ C_String C_String::ToLower() const {
     C_String result = _from(_data(), m_nLength);
     char* data = result._data();
     for (int i = 0; i < result.m_nLength; ++i) {
+        if (is_lead_byte(data[i])) {
+            ++i; // a trail byte in the letter range is part of a double-byte character
+            continue;
+        }
         if (data[i] >= 'A' && data[i] <= 'Z') {
             data[i] = static_cast<char>(data[i] - 'A' + 'a');
         }

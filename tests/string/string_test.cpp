@@ -122,6 +122,10 @@ TEST(String, ByteWiseSearchAndCase) {
     EXPECT_FALSE(trail.IsSJIS_2(3));
     EXPECT_STREQ("ABC\x82\xa0", C_String("abc\x82\xa0").ToUpper().GetString());
     EXPECT_STREQ("abc\x82\xa0", C_String("ABC\x82\xa0").ToLower().GetString());
+    // ア (0x83 0x41) and ャ (0x83 0x61) have trail bytes in the letter range: they stay whole.
+    EXPECT_STREQ("\x83\x41x", C_String("\x83\x41X").ToLower().GetString());
+    EXPECT_STREQ("\x83\x61X", C_String("\x83\x61x").ToUpper().GetString());
+    EXPECT_STREQ("A\x83", C_String("a\x83").ToUpper().GetString());
     EXPECT_EQ(3, C_String("abcab").IndexOf("ab", 1));
     EXPECT_EQ(3, C_String("abcab").LastIndexOf(C_String("ab")));
     EXPECT_EQ(-1, C_String("abcab").IndexOf(static_cast<const char*>(nullptr)));
