@@ -1,0 +1,471 @@
+#include "tools/xcopy/C_Xcopy.h"
+
+#include "tools/xcopy/xcopy_messages.h"
+#include "tools/xcopy/xcopy_path.h"
+
+#include <algorithm>
+
+namespace xcopy {
+
+namespace {
+
+const DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+const size_t kBufferSize = 1 << 20;
+
+bool HasWildcard(const std::wstring& name) { return name.find_first_of(L"*?") != std::wstring::npos; }
+
+// Closes a handle when it goes out of scope.
+class C_Handle {
+public:
+    explicit C_Handle(HANDLE h) : m_h(h) {}
+    virtual ~C_Handle() { Close(); }
+    C_Handle(const C_Handle&) = delete;
+    C_Handle& operator=(const C_Handle&) = delete;
+    HANDLE Get() const { return m_h; }
+    bool Valid() const { return m_h && m_h != INVALID_HANDLE_VALUE; }
+    bool Close() {
+        bool ok = true;
+        if (Valid())
+            ok = CloseHandle(m_h) != 0;
+        m_h = nullptr;
+        return ok;
+    }
+
+private:
+    HANDLE m_h;
+};
+
+void EnablePrivilege(const wchar_t* name) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return;
+    TOKEN_PRIVILEGES tp{};
+    tp.PrivilegeCount = 1;
+    tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid))
+        AdjustTokenPrivileges(token, FALSE, &tp, sizeof tp, nullptr, nullptr);
+    CloseHandle(token);
+}
+
+// The folder part of the source as the user typed it, for the file list.
+std::wstring TypedFolder(const std::wstring& typed, bool isFolder) {
+    std::wstring t = typed;
+    if (isFolder) {
+        while (t.size() > 1 && t.back() == L'\\' && t[t.size() - 2] != L':' &&
+               t[t.size() - 2] != L'\\')
+            t.pop_back();
+        return t;
+    }
+    size_t pos = t.find_last_of(L"\\:");
+    if (pos == std::wstring::npos)
+        return std::wstring();
+    if (t[pos] == L':' || pos == 0 || t[pos - 1] == L':')
+        return t.substr(0, pos + 1);
+    return t.substr(0, pos);
+}
+
+} // namespace
+
+C_Xcopy::C_Xcopy(const Options& options, C_Console& console, const std::atomic<bool>& abort)
+    : m_options(options), m_console(console), m_abort(abort) {
+    m_bOverwriteAll = m_options.overwrite == 1;
+}
+
+C_Xcopy::~C_Xcopy() = default;
+
+void C_Xcopy::Fail(const std::wstring& path, DWORD error) {
+    FailText(Format(Msg::FileError, J(), path.c_str(), ErrorText(error, J()).c_str()));
+}
+
+void C_Xcopy::FailText(const std::wstring& text) {
+    m_console.Err(text);
+    m_bErrors = true;
+    if (!m_options.keepGoing)
+        m_bStop = true;
+}
+
+int C_Xcopy::Run() {
+    if (m_options.help) {
+        m_console.Out(Text(Msg::Usage, J()));
+        return kExitCopied;
+    }
+    try {
+        m_buffer.resize(kBufferSize);
+    } catch (...) {
+        m_console.Err(ErrorText(ERROR_NOT_ENOUGH_MEMORY, J()));
+        return kExitBadParameters;
+    }
+
+    // Source: a folder (all its files), a name with wildcards, or one file.
+    const std::wstring srcFull = FullPath(m_options.source);
+    if (srcFull.empty()) {
+        m_console.Err(Format(Msg::FileNotFound, J(), m_options.source.c_str()));
+        return kExitBadParameters;
+    }
+    std::wstring srcDir, pattern;
+    bool single = false;
+    const std::wstring last = LastName(srcFull);
+    if (HasWildcard(last)) {
+        srcDir = ParentPath(srcFull);
+        pattern = last;
+        DWORD a = GetFileAttributesW(LongPath(srcDir).c_str());
+        if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY)) {
+            m_console.Err(Format(Msg::PathNotFound, J(), m_options.source.c_str()));
+            return kExitBadParameters;
+        }
+    } else {
+        DWORD a = GetFileAttributesW(LongPath(srcFull).c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) {
+            m_console.Err(Format(Msg::FileNotFound, J(), m_options.source.c_str()));
+            m_console.Out(Format(m_options.listOnly ? Msg::FilesFound : Msg::FilesCopied, J(), 0));
+            return kExitBadParameters;
+        }
+        if (a & FILE_ATTRIBUTE_DIRECTORY) {
+            srcDir = srcFull;
+            pattern = L"*";
+        } else {
+            srcDir = ParentPath(srcFull);
+            pattern = last;
+            single = !m_options.subdirs;
+        }
+    }
+    const std::wstring displayDir =
+        TypedFolder(m_options.source, pattern == L"*" && !HasWildcard(last));
+
+    // Destination: a folder unless it names a file (or the user says so).
+    const std::wstring destFull = FullPath(m_options.destGiven ? m_options.dest : L".");
+    if (destFull.empty()) {
+        m_console.Err(Format(Msg::PathNotFound, J(), m_options.dest.c_str()));
+        return kExitBadParameters;
+    }
+    bool toFolder = true;
+    DWORD da = GetFileAttributesW(LongPath(destFull).c_str());
+    if (da != INVALID_FILE_ATTRIBUTES && (da & FILE_ATTRIBUTE_DIRECTORY)) {
+        toFolder = true;
+    } else if (m_options.destIsFolder || !m_options.destGiven) {
+        toFolder = true;
+    } else if (da != INVALID_FILE_ATTRIBUTES) {
+        toFolder = false;
+    } else if (!single && m_options.assumeDir) {
+        toFolder = true;
+    } else {
+        wchar_t answer =
+            m_console.Ask(Format(Msg::FileOrFolder, J(), m_options.dest.c_str()), L"FD");
+        if (!answer)
+            return m_abort.load() ? kExitInterrupted : kExitBadParameters;
+        toFolder = answer == L'D';
+    }
+    if (!toFolder && !single) {
+        m_console.Err(Format(Msg::MultipleToFile, J(), m_options.dest.c_str()));
+        return kExitBadParameters;
+    }
+    if (m_options.security) {
+        // Setting another owner needs these; without them the system may refuse.
+        EnablePrivilege(SE_RESTORE_NAME);
+        EnablePrivilege(SE_BACKUP_NAME);
+        EnablePrivilege(SE_TAKE_OWNERSHIP_NAME);
+    }
+
+    if (!toFolder) {
+        const std::wstring src = JoinPath(srcDir, pattern);
+        if (SamePath(src, destFull)) {
+            m_console.Err(Format(Msg::OntoItself, J(), m_options.source.c_str()));
+            m_console.Out(Format(Msg::FilesCopied, J(), 0));
+            return kExitBadParameters;
+        }
+        WIN32_FIND_DATAW data{};
+        HANDLE h = FindFirstFileW(LongPath(src).c_str(), &data);
+        if (h != INVALID_HANDLE_VALUE)
+            FindClose(h);
+        if (!m_options.hiddenFiles &&
+            (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+            return Finish();
+        CopyOneFile(src, destFull, JoinPath(displayDir, pattern), data);
+        return Finish();
+    }
+
+    // Copying a folder into itself would never end.
+    if (m_options.subdirs && IsSameOrInside(destFull, srcDir)) {
+        m_console.Err(Text(Msg::CyclicCopy, J()));
+        m_console.Out(Format(Msg::FilesCopied, J(), 0));
+        return kExitBadParameters;
+    }
+    return CopyTree(srcDir, pattern, destFull, displayDir);
+}
+
+int C_Xcopy::CopyTree(const std::wstring& srcDir, const std::wstring& pattern,
+                      const std::wstring& dstDir, const std::wstring& displayDir) {
+    // An explicit stack: the depth of a tree is bounded by path length, not by the thread stack.
+    Frame root;
+    root.src = srcDir;
+    root.dst = dstDir;
+    root.display = displayDir;
+    root.isRoot = true;
+    m_stack.push_back(std::move(root));
+    EnterFolder(m_stack.back(), pattern);
+    while (!m_stack.empty()) {
+        Frame& top = m_stack.back();
+        if (!Stopped() && !top.failed && top.next < top.subdirs.size()) {
+            const Entry& e = top.subdirs[top.next++];
+            Frame child;
+            child.src = JoinPath(top.src, e.name);
+            child.dst = JoinPath(top.dst, e.name);
+            child.display = JoinPath(top.display, e.name);
+            child.self = e.data;
+            m_stack.push_back(std::move(child));
+            EnterFolder(m_stack.back(), pattern);
+            continue;
+        }
+        LeaveFolder(top);
+        m_stack.pop_back();
+    }
+    return Finish();
+}
+
+void C_Xcopy::EnterFolder(Frame& frame, const std::wstring& pattern) {
+    if (m_options.emptyDirs && !m_options.listOnly && !EnsureFolders())
+        return;
+    std::vector<Entry> files;
+    if (!List(frame.src, pattern, false, files))
+        return;
+    for (const auto& f : files) {
+        if (Stopped() || frame.failed)
+            return;
+        CopyOneFile(JoinPath(frame.src, f.name), JoinPath(frame.dst, f.name),
+                    JoinPath(frame.display, f.name), f.data);
+    }
+    if (m_options.subdirs && !Stopped())
+        List(frame.src, L"*", true, frame.subdirs);
+}
+
+void C_Xcopy::LeaveFolder(Frame& frame) {
+    // Folders made by this run take the source folder's times and attributes, set last
+    // because copying into a folder changes its time and a read-only folder refuses files.
+    if (!frame.made || frame.isRoot)
+        return;
+    const std::wstring longDst = LongPath(frame.dst);
+    if (m_options.security && !m_abort.load()) {
+        DWORD err = CopySecurity(frame.src, frame.dst);
+        if (err)
+            FailText(Format(Msg::SecurityFailed, J(), frame.dst.c_str()) + L" (" +
+                     ErrorText(err, J()) + L")");
+    }
+    {
+        C_Handle h(CreateFileW(longDst.c_str(), FILE_WRITE_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (h.Valid())
+            SetFileTime(h.Get(), &frame.self.ftCreationTime, &frame.self.ftLastAccessTime,
+                        &frame.self.ftLastWriteTime);
+    }
+    DWORD attributes = frame.self.dwFileAttributes & kCopiedAttributes;
+    if (!m_options.keepAttributes)
+        attributes &= ~FILE_ATTRIBUTE_READONLY;
+    if (attributes)
+        SetFileAttributesW(longDst.c_str(), attributes);
+}
+
+bool C_Xcopy::EnsureFolders() {
+    for (auto& f : m_stack) {
+        if (f.failed)
+            return false;
+        if (f.exists)
+            continue;
+        const std::wstring longDst = LongPath(f.dst);
+        if (f.isRoot) {
+            f.exists = CreateFolderTree(f.dst);
+        } else if (CreateDirectoryW(longDst.c_str(), nullptr)) {
+            f.exists = f.made = true;
+        } else {
+            DWORD a = GetFileAttributesW(longDst.c_str());
+            f.exists = a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+        }
+        if (!f.exists) {
+            f.failed = true;
+            FailText(Format(Msg::CannotMakeDir, J(), f.dst.c_str()));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool C_Xcopy::List(const std::wstring& dir, const std::wstring& pattern, bool folders,
+                   std::vector<Entry>& out) {
+    out.clear();
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileExW(LongPath(JoinPath(dir, pattern)).c_str(), FindExInfoBasic, &data,
+                                FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD err = GetLastError();
+        if (err == ERROR_FILE_NOT_FOUND || err == ERROR_NO_MORE_FILES)
+            return true;
+        Fail(dir, err);
+        return false;
+    }
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (isFolder != folders)
+            continue;
+        // Without /H hidden and system entries (files and folders) stay behind.
+        if (!m_options.hiddenFiles &&
+            (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+            continue;
+        out.push_back(Entry{name, data});
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+    // The listing order of the file system is arbitrary under some systems: sort for a stable
+    // file list.
+    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
+        return CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE) ==
+               CSTR_LESS_THAN;
+    });
+    return true;
+}
+
+void C_Xcopy::CopyOneFile(const std::wstring& src, const std::wstring& dst,
+                          const std::wstring& display, const WIN32_FIND_DATAW& data) {
+    if (SamePath(src, dst)) {
+        FailText(Format(Msg::OntoItself, J(), display.c_str()));
+        return;
+    }
+    if (m_options.listOnly) {
+        m_console.Out(m_options.fullNames ? src + L" -> " + dst : display);
+        ++m_nCopied;
+        return;
+    }
+    if (!m_stack.empty() && !EnsureFolders())
+        return;
+    const std::wstring longDst = LongPath(dst);
+    DWORD existing = GetFileAttributesW(longDst.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES) {
+        if (existing & FILE_ATTRIBUTE_DIRECTORY) {
+            Fail(dst, ERROR_ACCESS_DENIED);
+            return;
+        }
+        if (!m_bOverwriteAll) {
+            wchar_t answer = m_console.Ask(Format(Msg::Overwrite, J(), dst.c_str()), L"YNA");
+            if (answer == L'A')
+                m_bOverwriteAll = true;
+            else if (answer != L'Y')
+                return;
+        }
+    }
+    if (Stopped())
+        return;
+    if (!m_options.quiet)
+        m_console.Out(m_options.fullNames ? src + L" -> " + dst : display);
+    DWORD err = CopyData(src, dst, existing, data.dwFileAttributes);
+    if (err) {
+        if (err == ERROR_OPERATION_ABORTED && m_abort.load())
+            return;
+        Fail(src, err);
+        return;
+    }
+    ++m_nCopied;
+}
+
+DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD existing,
+                        DWORD attributes) {
+    const std::wstring longSrc = LongPath(src);
+    const std::wstring longDst = LongPath(dst);
+    if (existing != INVALID_FILE_ATTRIBUTES) {
+        if ((existing & FILE_ATTRIBUTE_READONLY) && !m_options.readOnlyToo)
+            return ERROR_ACCESS_DENIED;
+        // A hidden, system or read-only target cannot be replaced while it carries them.
+        if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+            SetFileAttributesW(longDst.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    C_Handle in(CreateFileW(longSrc.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in.Valid())
+        return GetLastError();
+    FILETIME created{}, accessed{}, written{};
+    if (!GetFileTime(in.Get(), &created, &accessed, &written))
+        return GetLastError();
+    C_Handle out(CreateFileW(longDst.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                             nullptr));
+    if (!out.Valid())
+        return GetLastError();
+    DWORD err = 0;
+    for (;;) {
+        if (m_abort.load()) {
+            err = ERROR_OPERATION_ABORTED;
+            break;
+        }
+        DWORD got = 0;
+        if (!ReadFile(in.Get(), m_buffer.data(), static_cast<DWORD>(m_buffer.size()), &got,
+                      nullptr)) {
+            err = GetLastError();
+            break;
+        }
+        if (!got)
+            break;
+        DWORD put = 0;
+        if (!WriteFile(out.Get(), m_buffer.data(), got, &put, nullptr)) {
+            err = GetLastError();
+            break;
+        }
+        if (put != got) {
+            err = ERROR_DISK_FULL;
+            break;
+        }
+    }
+    if (!err && !SetFileTime(out.Get(), &created, &accessed, &written))
+        err = GetLastError();
+    if (!out.Close() && !err)
+        err = GetLastError();
+    in.Close();
+    if (err) {
+        // No half-written copy is left behind under the source's name.
+        DeleteFileW(longDst.c_str());
+        return err;
+    }
+    if (m_options.security) {
+        DWORD secErr = CopySecurity(src, dst);
+        if (secErr)
+            FailText(Format(Msg::SecurityFailed, J(), dst.c_str()) + L" (" +
+                     ErrorText(secErr, J()) + L")");
+    }
+    DWORD keep = attributes & kCopiedAttributes;
+    if (!m_options.keepAttributes)
+        keep &= ~FILE_ATTRIBUTE_READONLY;
+    if (keep && !SetFileAttributesW(longDst.c_str(), keep))
+        return GetLastError();
+    return 0;
+}
+
+DWORD C_Xcopy::CopySecurity(const std::wstring& src, const std::wstring& dst) {
+    const SECURITY_INFORMATION what =
+        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    const std::wstring longSrc = LongPath(src);
+    DWORD need = 0;
+    GetFileSecurityW(longSrc.c_str(), what, nullptr, 0, &need);
+    if (!need)
+        return GetLastError() ? GetLastError() : ERROR_NOT_SUPPORTED;
+    std::vector<BYTE> sd(need);
+    if (!GetFileSecurityW(longSrc.c_str(), what, sd.data(), need, &need))
+        return GetLastError();
+    if (!SetFileSecurityW(LongPath(dst).c_str(), what, sd.data()))
+        return GetLastError();
+    return 0;
+}
+
+int C_Xcopy::Finish() {
+    if (m_abort.load()) {
+        m_console.Err(Text(Msg::Interrupted, J()));
+        m_console.Out(Format(Msg::FilesCopied, J(), m_nCopied));
+        return kExitInterrupted;
+    }
+    m_console.Out(Format(m_options.listOnly ? Msg::FilesFound : Msg::FilesCopied, J(), m_nCopied));
+    if (m_bErrors)
+        return kExitWriteError;
+    return m_nCopied ? kExitCopied : kExitNothing;
+}
+
+} // namespace xcopy
