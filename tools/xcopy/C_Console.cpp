@@ -27,7 +27,9 @@ C_Console::C_Console() {
     m_dwLastFlush = GetTickCount();
 }
 
-C_Console::~C_Console() { Flush(); }
+C_Console::~C_Console() {
+    Flush();
+}
 
 void C_Console::Write(Stream& s, const std::wstring& text) {
     if (text.empty() || !s.handle || s.handle == INVALID_HANDLE_VALUE)
@@ -45,13 +47,13 @@ void C_Console::Write(Stream& s, const std::wstring& text) {
         return;
     }
     // Redirected: bytes in the console code page, as the console would show them.
-    int n = WideCharToMultiByte(m_nCodePage, 0, text.data(), static_cast<int>(text.size()),
-                                nullptr, 0, nullptr, nullptr);
+    int n = WideCharToMultiByte(m_nCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                0, nullptr, nullptr);
     if (n <= 0)
         return;
     std::vector<char> bytes(static_cast<size_t>(n));
-    WideCharToMultiByte(m_nCodePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                        n, nullptr, nullptr);
+    WideCharToMultiByte(m_nCodePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n,
+                        nullptr, nullptr);
     size_t pos = 0;
     while (pos < bytes.size()) {
         if (!WriteFile(s.handle, bytes.data() + pos, static_cast<DWORD>(bytes.size() - pos), &done,

@@ -14,7 +14,9 @@ const DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN 
                                 FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 const size_t kBufferSize = 1 << 20;
 
-bool HasWildcard(const std::wstring& name) { return name.find_first_of(L"*?") != std::wstring::npos; }
+bool HasWildcard(const std::wstring& name) {
+    return name.find_first_of(L"*?") != std::wstring::npos;
+}
 
 // Closes a handle when it goes out of scope.
 class C_Handle {
@@ -321,8 +323,7 @@ bool C_Xcopy::List(const std::wstring& dir, const std::wstring& pattern, bool fo
     // The listing order of the file system is arbitrary under some systems: sort for a stable
     // file list.
     std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
-        return CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE) ==
-               CSTR_LESS_THAN;
+        return CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE) == CSTR_LESS_THAN;
     });
     return true;
 }

@@ -22,7 +22,7 @@ void StopSoon() {
         return;
     CancelSynchronousIo(g_mainThread);
     if (WaitForSingleObject(g_mainThread, 3000) == WAIT_TIMEOUT)
-        ExitProcess(xcopy::kExitInterrupted);
+        TerminateProcess(GetCurrentProcess(), xcopy::kExitInterrupted);
 }
 
 BOOL WINAPI OnConsoleControl(DWORD type) {
@@ -51,8 +51,8 @@ DWORD WINAPI CloseWindowThread(void*) {
     wc.lpszClassName = L"XcopyCloseRequest";
     if (!RegisterClassW(&wc))
         return 0;
-    HWND hWnd = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"xcopy", WS_POPUP, 0, 0, 0,
-                                0, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hWnd = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"xcopy", WS_POPUP, 0, 0, 0, 0,
+                                nullptr, nullptr, wc.hInstance, nullptr);
     if (!hWnd)
         return 0;
     MSG msg;
@@ -78,8 +78,8 @@ int main() {
     xcopy::Options options;
     std::wstring bad;
     const wchar_t* copycmd = _wgetenv(L"COPYCMD");
-    switch (xcopy::ParseArguments(xcopy::SplitCommandLine(GetCommandLineW()), copycmd, options,
-                                  bad)) {
+    switch (
+        xcopy::ParseArguments(xcopy::SplitCommandLine(GetCommandLineW()), copycmd, options, bad)) {
     case xcopy::ParseResult::BadSwitch:
         console.Err(xcopy::Format(xcopy::Msg::BadSwitch, japanese, bad.c_str()));
         return xcopy::kExitBadParameters;

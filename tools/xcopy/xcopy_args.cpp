@@ -6,7 +6,9 @@ namespace xcopy {
 
 namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+}
 
 // Skips the program name as the system's loader reads it (quotes, no escapes).
 const wchar_t* SkipProgramName(const wchar_t* p) {
@@ -88,7 +90,7 @@ std::vector<std::wstring> SplitCommandLine(const wchar_t* line) {
         for (; *p; ++p) {
             if (*p == L'"')
                 quoted = !quoted;
-            else if (!quoted && IsBlank(*p))
+            else if (!quoted && (IsBlank(*p) || *p == L'/'))
                 break;
             else
                 word += *p;

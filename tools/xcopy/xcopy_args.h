@@ -8,19 +8,19 @@ namespace xcopy {
 
 // What the command line asks for.
 struct Options {
-    bool subdirs = false;      // /S
-    bool emptyDirs = false;    // /E (implies /S)
-    bool keepGoing = false;    // /C
-    bool hiddenFiles = false;  // /H
-    bool security = false;     // /O
-    int overwrite = -1;        // /Y = 1, /-Y = 0, -1 = not given (COPYCMD, then ask)
-    bool assumeDir = false;    // /I
-    bool quiet = false;        // /Q
+    bool subdirs = false;        // /S
+    bool emptyDirs = false;      // /E (implies /S)
+    bool keepGoing = false;      // /C
+    bool hiddenFiles = false;    // /H
+    bool security = false;       // /O
+    int overwrite = -1;          // /Y = 1, /-Y = 0, -1 = not given (COPYCMD, then ask)
+    bool assumeDir = false;      // /I
+    bool quiet = false;          // /Q
     bool keepAttributes = false; // /K
-    bool readOnlyToo = false;  // /R
-    bool fullNames = false;    // /F
-    bool listOnly = false;     // /L
-    bool help = false;         // /?
+    bool readOnlyToo = false;    // /R
+    bool fullNames = false;      // /F
+    bool listOnly = false;       // /L
+    bool help = false;           // /?
     std::wstring source;
     std::wstring dest;
     bool destGiven = false;
@@ -31,8 +31,8 @@ enum class ParseResult { Ok, BadSwitch, BadCount };
 
 // Splits a raw command line the way xcopy reads it: blanks separate, double quotes group and
 // are removed, backslashes are plain characters (so "C:\dir\" keeps its trailing backslash),
-// and an unquoted "/" at the start of a word begins a switch, several of which may be written
-// together ("/E/H"). The program name (first word) is dropped.
+// and an unquoted "/" begins a switch, even glued to a path ("dst/E/H"); inside quotes "/" is
+// a path separator. The program name (first word) is dropped.
 std::vector<std::wstring> SplitCommandLine(const wchar_t* line);
 
 // Reads switches (any case) and the one or two paths. On BadSwitch, badText holds the

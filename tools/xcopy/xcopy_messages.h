@@ -6,20 +6,20 @@
 namespace xcopy {
 
 enum class Msg {
-    FilesCopied,     // %d
-    FilesFound,      // %d (with /L)
-    BadSwitch,       // %ls
+    FilesCopied, // %d
+    FilesFound,  // %d (with /L)
+    BadSwitch,   // %ls
     BadCount,
-    FileNotFound,    // %ls
-    PathNotFound,    // %ls
+    FileNotFound, // %ls
+    PathNotFound, // %ls
     CyclicCopy,
-    OntoItself,      // %ls
-    Overwrite,       // %ls
-    FileOrFolder,    // %ls
-    CannotMakeDir,   // %ls
-    MultipleToFile,  // %ls
-    SecurityFailed,  // %ls
-    FileError,       // %ls %ls
+    OntoItself,     // %ls
+    Overwrite,      // %ls
+    FileOrFolder,   // %ls
+    CannotMakeDir,  // %ls
+    MultipleToFile, // %ls
+    SecurityFailed, // %ls
+    FileError,      // %ls %ls
     Interrupted,
     Usage,
 };
