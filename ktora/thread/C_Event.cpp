@@ -1,0 +1,56 @@
+#include "ktora/thread/C_Event.h"
+
+#include "ktora/thread/C_CriticalLock.h"
+
+namespace ktora {
+
+C_Event::C_Event() : m_hEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_nSignal(0) {}
+
+C_Event::~C_Event() {
+    if (m_hEvent) {
+        CloseHandle(m_hEvent);
+    }
+}
+
+void C_Event::SetEvent() {
+    C_CriticalLock lock(&m_cs);
+    m_nSignal = 1;
+    if (m_hEvent) {
+        ::SetEvent(m_hEvent);
+    }
+}
+
+void C_Event::ResetEvent() {
+    C_CriticalLock lock(&m_cs);
+    m_nSignal = 0;
+    if (m_hEvent) {
+        ::ResetEvent(m_hEvent);
+    }
+}
+
+int C_Event::Wait(int milliseconds) {
+    if (!m_hEvent) {
+        return 2;
+    }
+    DWORD limit = milliseconds < 0 ? INFINITE : static_cast<DWORD>(milliseconds);
+    switch (WaitForSingleObject(m_hEvent, limit)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:
+        return 0;
+    case WAIT_TIMEOUT:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+int C_Event::IsSignal() const {
+    C_CriticalLock lock(&m_cs);
+    return m_nSignal;
+}
+
+void* C_Event::GetHandle() const {
+    return m_hEvent;
+}
+
+} // namespace ktora

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ktora/thread/C_FunctionManager.h"
+
+namespace ktora {
+
+// Binds an object (not owned), one of its member functions and three arguments held by
+// value.
+template <class T, class A1, class A2, class A3>
+class C_FunctionTypeMemberA3 : public C_FunctionManager {
+public:
+    typedef int (T::*Method)(A1, A2, A3);
+
+    C_FunctionTypeMemberA3(T* object, Method method, A1 const& arg1, A2 const& arg2, A3 const& arg3)
+        : m_pMethod(method), m_pObject(object), m_arg1(arg1), m_arg2(arg2), m_arg3(arg3) {}
+
+    int Invoke() override {
+        return (m_pObject && m_pMethod) ? (m_pObject->*m_pMethod)(m_arg1, m_arg2, m_arg3) : 0;
+    }
+
+private:
+    Method m_pMethod;
+    T* m_pObject;
+    A1 m_arg1;
+    A2 m_arg2;
+    A3 m_arg3;
+};
+
+} // namespace ktora

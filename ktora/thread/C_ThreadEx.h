@@ -1,0 +1,78 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "ktora/string/Pointer.h"
+#include "ktora/thread/C_CriticalSection.h"
+#include "ktora/thread/C_Event.h"
+#include "ktora/thread/I_Function.h"
+
+namespace ktora {
+
+// Worker thread that runs an I_Function. Without repeat mode each Start runs the function
+// once and the thread then releases it and ends; with repeat mode one thread parks at a
+// gate after each run and runs again on the next Start.
+//
+// Run state: 0 idle, 1 from a successful Start until the run has ended (so a second
+// start or a SetFunction cannot slip in before the thread gets going), -1 a join asked a
+// thread that had not run yet to end.
+class C_ThreadEx {
+public:
+    C_ThreadEx();
+    virtual ~C_ThreadEx();
+    C_ThreadEx(const C_ThreadEx&) = delete;
+    C_ThreadEx& operator=(const C_ThreadEx&) = delete;
+
+    virtual int Start(common::Pointer<I_Function> const& fn);
+    // 1 when a thread was created or a parked one let through; 0 otherwise.
+    virtual int Start();
+    // 0 done, 1 nothing to wait for (or the wait failed), 2 called on the thread itself.
+    virtual int Join();
+    // Creates the thread parked at the gate; the next Start lets it run.
+    virtual int Create();
+    // 0 waits without limit. 0 done, 1 nothing to wait for or failure, 2 called on the
+    // thread itself, 3 time-out (the object is left as it was).
+    virtual int Join(unsigned long milliseconds);
+    // 0 without change while a run is active.
+    virtual int SetFunction(common::Pointer<I_Function> const& fn);
+    virtual void SetStackSize(int size);
+    virtual int SetPriority(int priority);
+    // 0 without change while a run is active.
+    virtual int SetRepeat(bool on);
+    virtual int Suspend();
+    virtual int Resume();
+    // Kills the thread without letting it release anything.
+    virtual int Terminate(int exitCode);
+    // 0 once the thread has started, 1 when there is no thread, 2 when the wait failed.
+    virtual int WaitForStart();
+    virtual DWORD GetThreadId() const;
+    virtual int GetStackSize() const;
+    virtual int GetPriority() const;
+    virtual int IsRepeat() const;
+    virtual int GetResult(int* out) const;
+    virtual int IsRunning() const;
+    virtual C_CriticalSection* GetCriticalSection();
+
+private:
+    static unsigned __stdcall ThreadProc(void* arg);
+    void Run();
+    int CreateThreadLocked();
+    int JoinFor(DWORD milliseconds);
+
+    HANDLE m_hThread;
+    std::atomic<DWORD> m_dwThreadId;
+    int m_nStackSize;
+    common::Pointer<I_Function> m_pFunction;
+    mutable C_CriticalSection m_cs;
+    std::atomic<int> m_nState;
+    std::atomic<int> m_nRepeat;
+    std::atomic<int> m_nResultFlag;
+    std::atomic<int> m_nResult;
+    C_Event m_evGo;
+    C_Event m_evStarted;
+    common::Pointer<C_Event> m_pDone;
+};
+
+} // namespace ktora
