@@ -7,6 +7,7 @@
 
 #include "ktora/string/C_Memory.h"
 #include "ktora/thread/C_Process.h"
+#include "thread/thread_helpers.h"
 
 using ktora::C_Memory;
 using ktora::C_Process;
@@ -174,8 +175,8 @@ TEST(Process, InputIsFedThroughTheInputPipe) {
 }
 
 TEST(Process, AllThreePipesAndNoHandleIsLeftBehind) {
-    DWORD before = 0;
-    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &before));
+    const int before = OwnHandleCount();
+    ASSERT_GT(before, 0);
     {
         C_Process p;
         ASSERT_NE(kFailed,
@@ -187,9 +188,7 @@ TEST(Process, AllThreePipesAndNoHandleIsLeftBehind) {
         EXPECT_EQ(0, p.Join(10000));
         EXPECT_EQ(5, p.GetExitCode(nullptr));
     }
-    DWORD after = 0;
-    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
-    EXPECT_EQ(before, after);
+    EXPECT_EQ(before, OwnHandleCount());
 }
 
 TEST(Process, TryExitClosesAChildWindow) {

@@ -8,6 +8,7 @@
 #include "ktora/string/Pointer.h"
 #include "ktora/thread/C_FunctionTypeMemberA1.h"
 #include "ktora/thread/C_ThreadEx.h"
+#include "thread/thread_helpers.h"
 
 using namespace ktora;
 using ktora::common::Pointer;
@@ -109,7 +110,9 @@ TEST(ThreadEx, RunLifeCycleReleasesTheFunctionOnceAndRestarts) {
     EXPECT_EQ(1, t.Join(0));
     EXPECT_EQ(1, w.calls.load());
 
-    // Second run on the same object.
+    // Second run on the same object; it leaves no handle behind.
+    const int handles = OwnHandleCount();
+    ASSERT_GT(handles, 0);
     w.release.Reset();
     w.entered.Reset();
     gone.Reset();
@@ -121,6 +124,7 @@ TEST(ThreadEx, RunLifeCycleReleasesTheFunctionOnceAndRestarts) {
     EXPECT_EQ(2, w.calls.load());
     EXPECT_EQ(2, destroyed.load());
     EXPECT_EQ(0, t.IsRunning());
+    EXPECT_EQ(handles, OwnHandleCount());
 }
 
 TEST(ThreadEx, JoinWaitsForTheEndAndDestructionWaitsForTheRun) {
