@@ -1,0 +1,575 @@
+#include "ktora/file/C_FileStream.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <new>
+#include <string>
+
+#include <windows.h>
+
+#include "ktora/file/ktora_shim.h"
+
+namespace ktora {
+
+namespace {
+
+constexpr int kLineBlock = 260; // bytes (narrow) or code units (wide) read ahead per step
+constexpr int kLockPollMs = 50; // pause between attempts while waiting for a lock
+constexpr int kDefaultMode = 0x0180;
+
+__int64 CurrentPos(int fd) {
+    return _lseeki64(fd, 0, SEEK_CUR);
+}
+
+} // namespace
+
+C_FileStream::C_FileStream() : m_nFd(-1), m_bOwns(1), m_bDeleteOnClose(0) {
+    _Init();
+}
+
+C_FileStream::C_FileStream(const C_WString& name, const int& flags)
+    : m_nFd(-1), m_bOwns(1), m_bDeleteOnClose(0) {
+    _Init();
+    Open(name, flags);
+}
+
+C_FileStream::~C_FileStream() {
+    Close();
+}
+
+void C_FileStream::_Init() {
+    m_bLockWait = false;
+    m_nLockTimeout = -1;
+}
+
+int C_FileStream::Open(const C_WString& name, const int& flags, const int& mode) {
+    if (name.Empty() || m_nFd != -1) {
+        return 0;
+    }
+    int fd = -1;
+    if (_wsopen_s(&fd, name.GetString(), flags, _SH_DENYWR, mode) != 0 || fd == -1) {
+        return 0;
+    }
+    m_nFd = fd;
+    m_bOwns = 1;
+    m_strName = name;
+    return 1;
+}
+
+int C_FileStream::Open(const C_WString& name, const int& flags) {
+    return Open(name, flags, kDefaultMode);
+}
+
+int C_FileStream::ReOpen(const C_WString& name, const int& flags) {
+    Close();
+    return Open(name, flags);
+}
+
+int C_FileStream::Close() {
+    if (m_nFd == -1) {
+        return 0;
+    }
+    int result = 1;
+    if (m_bOwns) {
+        result = _close(m_nFd) == 0 ? 1 : 0;
+        if (m_bDeleteOnClose) {
+            // A file that could not be removed is a failed close, not a silent leftover.
+            if (!m_strName.Empty() && _wremove(m_strName.GetString()) != 0) {
+                result = 0;
+            }
+            m_bDeleteOnClose = 0;
+        }
+    } else {
+        m_bOwns = 1;
+    }
+    m_strName.Clear();
+    m_nFd = -1;
+    return result;
+}
+
+void C_FileStream::SetHandle(int fd, const int& owns) {
+    if (fd == -1) {
+        return;
+    }
+    Close();
+    m_nFd = fd;
+    m_bOwns = owns;
+}
+
+void C_FileStream::DeleteOnClose(const int& on) {
+    m_bDeleteOnClose = on;
+}
+
+int C_FileStream::IsOpen() const {
+    return m_nFd != -1 ? 1 : 0;
+}
+
+C_WString C_FileStream::GetFileName() {
+    return m_strName;
+}
+
+int C_FileStream::GetStat(struct stat& st) const {
+    if (m_nFd == -1) {
+        return 0;
+    }
+    struct _stat64i32 s;
+    if (_fstat64i32(m_nFd, &s) != 0) {
+        return 0;
+    }
+    memset(&st, 0, sizeof st);
+    st.st_dev = s.st_dev;
+    st.st_ino = s.st_ino;
+    st.st_mode = s.st_mode;
+    st.st_nlink = s.st_nlink;
+    st.st_uid = s.st_uid;
+    st.st_gid = s.st_gid;
+    st.st_rdev = s.st_rdev;
+    st.st_size = s.st_size;
+    st.st_atime = s.st_atime;
+    st.st_mtime = s.st_mtime;
+    st.st_ctime = s.st_ctime;
+    return 1;
+}
+
+int C_FileStream::Read(void* buf, const int& n) {
+    if (m_nFd == -1 || buf == nullptr || n <= 0) {
+        return 0;
+    }
+    int got = _read(m_nFd, buf, static_cast<unsigned>(n));
+    return got < 0 ? 0 : got;
+}
+
+int C_FileStream::Write(const void* data, const int& n) {
+    return WriteAll(data, n);
+}
+
+int C_FileStream::WriteAll(const void* data, int n) {
+    if (m_nFd == -1 || data == nullptr || n <= 0) {
+        return 0;
+    }
+    int put = _write(m_nFd, data, static_cast<unsigned>(n));
+    return put < 0 ? 0 : put;
+}
+
+int C_FileStream::WriteStringA(const C_String& s) {
+    return WriteStringA(s, s.Length());
+}
+
+int C_FileStream::WriteStringA(const C_String& s, int n) {
+    // Never more than the string holds: a longer count would write memory past its end.
+    if (s.Empty() || n <= 0) {
+        return 0;
+    }
+    if (n > s.Length()) {
+        n = s.Length();
+    }
+    return WriteAll(s.GetString(), n);
+}
+
+int C_FileStream::WriteStringW(const C_WString& s) {
+    return WriteStringW(s, s.Length());
+}
+
+int C_FileStream::WriteStringW(const C_WString& s, int n) {
+    if (s.Empty() || n <= 0) {
+        return 0;
+    }
+    if (n > s.Length()) {
+        n = s.Length();
+    }
+    return WriteAll(s.GetString(), n * static_cast<int>(sizeof(wchar_t))) /
+           static_cast<int>(sizeof(wchar_t));
+}
+
+int C_FileStream::WriteString(const C_WString& s) {
+    return WriteStringW(s);
+}
+
+int C_FileStream::WriteString(const C_WString& s, int n) {
+    return WriteStringW(s, n);
+}
+
+int C_FileStream::WriteLineA(const C_String& s) {
+    // One write for text and terminator, so a line is never left without its CR LF.
+    try {
+        std::string line(s.GetString(), static_cast<size_t>(s.Length()));
+        line += "\r\n";
+        return WriteAll(line.data(), static_cast<int>(line.size()));
+    } catch (...) {
+        return 0;
+    }
+}
+
+int C_FileStream::WriteLineW(const C_WString& s) {
+    try {
+        std::wstring line(s.GetString(), static_cast<size_t>(s.Length()));
+        line += L"\r\n";
+        return WriteAll(line.data(), static_cast<int>(line.size() * sizeof(wchar_t))) /
+               static_cast<int>(sizeof(wchar_t));
+    } catch (...) {
+        return 0;
+    }
+}
+
+int C_FileStream::WriteLine(const C_WString& s) {
+    return WriteLineW(s);
+}
+
+int C_FileStream::ReadLineA(C_String* out) {
+    if (out == nullptr || m_nFd == -1) {
+        return -1;
+    }
+    const __int64 start = CurrentPos(m_nFd);
+    if (start < 0) {
+        return -1;
+    }
+    try {
+        std::string line;
+        char block[kLineBlock];
+        bool any = false;
+        __int64 terminator = 0;
+        for (;;) {
+            int got = _read(m_nFd, block, sizeof block);
+            if (got <= 0) {
+                break;
+            }
+            any = true;
+            int i = 0;
+            while (i < got && block[i] != '\r' && block[i] != '\n') {
+                ++i;
+            }
+            line.append(block, static_cast<size_t>(i));
+            if (i == got) {
+                continue;
+            }
+            if (block[i] == '\n') {
+                terminator = 1;
+            } else {
+                // A CR counts as CR LF only when an LF really follows; a lone CR ends the
+                // line by itself and the next line keeps its first byte.
+                char next = 0;
+                bool lf = i + 1 < got ? block[i + 1] == '\n'
+                                      : (_read(m_nFd, &next, 1) == 1 && next == '\n');
+                terminator = lf ? 2 : 1;
+            }
+            break;
+        }
+        if (!any) {
+            return -1;
+        }
+        _lseeki64(m_nFd, start + static_cast<__int64>(line.size()) + terminator, SEEK_SET);
+        *out = line.c_str();
+        return static_cast<int>(line.size());
+    } catch (...) {
+        _lseeki64(m_nFd, start, SEEK_SET);
+        return -1;
+    }
+}
+
+int C_FileStream::ReadLineW(C_WString* out) {
+    if (out == nullptr || m_nFd == -1) {
+        return -1;
+    }
+    const __int64 start = CurrentPos(m_nFd);
+    if (start < 0) {
+        return -1;
+    }
+    try {
+        std::wstring line;
+        wchar_t block[kLineBlock];
+        bool any = false;
+        __int64 terminator = 0;
+        for (;;) {
+            int got = _read(m_nFd, block, sizeof block);
+            if (got < static_cast<int>(sizeof(wchar_t))) {
+                break; // an odd last byte alone is no character
+            }
+            any = true;
+            const int units = got / static_cast<int>(sizeof(wchar_t));
+            int i = 0;
+            while (i < units && block[i] != L'\r' && block[i] != L'\n') {
+                ++i;
+            }
+            line.append(block, static_cast<size_t>(i));
+            if (i == units) {
+                if (got % 2 != 0) {
+                    _lseeki64(m_nFd, -1, SEEK_CUR); // keep reads aligned to whole units
+                }
+                continue;
+            }
+            if (block[i] == L'\n') {
+                terminator = 2;
+            } else {
+                wchar_t next = 0;
+                bool lf = i + 1 < units
+                              ? block[i + 1] == L'\n'
+                              : (_read(m_nFd, &next, sizeof next) == sizeof next && next == L'\n');
+                terminator = lf ? 4 : 2;
+            }
+            break;
+        }
+        if (!any) {
+            _lseeki64(m_nFd, start, SEEK_SET);
+            return -1;
+        }
+        _lseeki64(m_nFd, start + static_cast<__int64>(line.size() * sizeof(wchar_t)) + terminator,
+                  SEEK_SET);
+        *out = line.c_str();
+        return static_cast<int>(line.size());
+    } catch (...) {
+        _lseeki64(m_nFd, start, SEEK_SET);
+        return -1;
+    }
+}
+
+int C_FileStream::ReadLine(C_WString* out) {
+    return ReadLineW(out);
+}
+
+int C_FileStream::WriteByte(int value, const bool&) {
+    unsigned char b = static_cast<unsigned char>(value & 0xff);
+    return WriteAll(&b, 1);
+}
+
+int C_FileStream::WriteWord(int value, const bool& bigEndian) {
+    unsigned char b[2];
+    if (bigEndian) {
+        b[0] = static_cast<unsigned char>((value >> 8) & 0xff);
+        b[1] = static_cast<unsigned char>(value & 0xff);
+    } else {
+        unsigned short v = static_cast<unsigned short>(value & 0xffff);
+        memcpy(b, &v, sizeof v);
+    }
+    return WriteAll(b, 2);
+}
+
+int C_FileStream::WriteDword(int value, const bool& bigEndian) {
+    unsigned char b[4];
+    if (bigEndian) {
+        unsigned int v = static_cast<unsigned int>(value);
+        for (int i = 0; i < 4; ++i) {
+            b[i] = static_cast<unsigned char>((v >> (24 - 8 * i)) & 0xff);
+        }
+    } else {
+        memcpy(b, &value, sizeof value);
+    }
+    return WriteAll(b, 4);
+}
+
+int C_FileStream::ReadByte(int* out, const bool&) {
+    if (out == nullptr) {
+        return 0;
+    }
+    *out = 0;
+    unsigned char b = 0;
+    int got = Read(&b, 1);
+    if (got == 1) {
+        *out = b;
+    }
+    return got;
+}
+
+int C_FileStream::ReadWord(int* out, const bool& bigEndian) {
+    if (out == nullptr) {
+        return 0;
+    }
+    *out = 0;
+    unsigned char b[2] = {};
+    int got = Read(b, 2);
+    if (got == 2) {
+        if (bigEndian) {
+            *out = b[0] * 256 + b[1];
+        } else {
+            unsigned short v;
+            memcpy(&v, b, sizeof v);
+            *out = v;
+        }
+    }
+    return got;
+}
+
+int C_FileStream::ReadDword(int* out, const bool& bigEndian) {
+    if (out == nullptr) {
+        return 0;
+    }
+    *out = 0;
+    unsigned char b[4] = {};
+    int got = Read(b, 4);
+    if (got == 4) {
+        if (bigEndian) {
+            unsigned int v = 0;
+            for (int i = 0; i < 4; ++i) {
+                v = (v << 8) | b[i];
+            }
+            *out = static_cast<int>(v);
+        } else {
+            memcpy(out, b, sizeof *out);
+        }
+    }
+    return got;
+}
+
+int C_FileStream::Seek(const int& offset, const int& origin) {
+    if (m_nFd == -1) {
+        return 0;
+    }
+    long pos = _lseek(m_nFd, offset, origin);
+    return pos < 0 ? 0 : static_cast<int>(pos);
+}
+
+__int64 C_FileStream::Seek64(const __int64& offset, const int& origin) {
+    if (m_nFd == -1) {
+        return 0;
+    }
+    __int64 pos = _lseeki64(m_nFd, offset, origin);
+    return pos < 0 ? 0 : pos;
+}
+
+int C_FileStream::GetPos() const {
+    if (m_nFd == -1) {
+        return -1;
+    }
+    return static_cast<int>(_lseek(m_nFd, 0, SEEK_CUR));
+}
+
+__int64 C_FileStream::GetPos64() const {
+    if (m_nFd == -1) {
+        return -1;
+    }
+    return CurrentPos(m_nFd);
+}
+
+unsigned long C_FileStream::GetSize() const {
+    if (m_nFd == -1) {
+        return 0;
+    }
+    long n = _filelength(m_nFd);
+    return n < 0 ? 0 : static_cast<unsigned long>(n);
+}
+
+unsigned __int64 C_FileStream::GetSize64() const {
+    if (m_nFd == -1) {
+        return 0;
+    }
+    __int64 n = _filelengthi64(m_nFd);
+    return n < 0 ? 0 : static_cast<unsigned __int64>(n);
+}
+
+int C_FileStream::SetEndFile(const __int64& size) const {
+    // The full 64-bit size reaches the system: a 32-bit length call would wrap sizes from
+    // 2 GiB upwards, cut the file short and still report success.
+    if (m_nFd == -1 || size < 0) {
+        return 0;
+    }
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(m_nFd));
+    if (h == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    const __int64 pos = CurrentPos(m_nFd);
+    if (pos < 0 || _lseeki64(m_nFd, size, SEEK_SET) != size) {
+        return 0;
+    }
+    BOOL ok = SetEndOfFile(h);
+    _lseeki64(m_nFd, pos, SEEK_SET);
+    return ok ? 1 : 0;
+}
+
+int C_FileStream::SetEndFile() const {
+    if (m_nFd == -1) {
+        return 0;
+    }
+    return SetEndFile(CurrentPos(m_nFd));
+}
+
+int C_FileStream::Flush() {
+    if (m_nFd == -1) {
+        return 0;
+    }
+    return _commit(m_nFd) == 0 ? 1 : 0;
+}
+
+void C_FileStream::SetLockWait(bool wait, int milliseconds) {
+    m_bLockWait = wait;
+    m_nLockTimeout = milliseconds;
+}
+
+int C_FileStream::TryLock(__int64 offset, int n) const {
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(m_nFd));
+    if (h == INVALID_HANDLE_VALUE || offset < 0 || n <= 0) {
+        return 0;
+    }
+    return LockFile(h, static_cast<DWORD>(offset & 0xffffffff), static_cast<DWORD>(offset >> 32),
+                    static_cast<DWORD>(n), 0)
+               ? 1
+               : 0;
+}
+
+int C_FileStream::LockAt(__int64 offset, int n) {
+    if (m_nFd == -1) {
+        return 1;
+    }
+    if (TryLock(offset, n)) {
+        return 0;
+    }
+    if (!m_bLockWait) {
+        return 1;
+    }
+    // Elapsed time is measured by unsigned difference, which stays right across the
+    // millisecond clock's wrap; a negative time-out waits without limit.
+    const unsigned long begin = common::ktora_get_time();
+    const bool limited = m_nLockTimeout >= 0;
+    const unsigned long limit = static_cast<unsigned long>(m_nLockTimeout);
+    for (;;) {
+        if (TryLock(offset, n)) {
+            return 0;
+        }
+        const unsigned long now = common::ktora_get_time();
+        if (limited && common::ktora_time_passed(begin, limit, now)) {
+            return 2;
+        }
+        const unsigned long elapsed = now - begin;
+        unsigned long pause = kLockPollMs;
+        if (limited && limit - elapsed < pause) {
+            pause = limit - elapsed;
+        }
+        common::ktora_sleep_millis(pause);
+    }
+}
+
+int C_FileStream::Lock(int n) {
+    if (m_nFd == -1) {
+        return 1;
+    }
+    return LockAt(CurrentPos(m_nFd), n);
+}
+
+int C_FileStream::Lock(__int64 offset, int n) {
+    return LockAt(offset, n);
+}
+
+int C_FileStream::Unlock(int n) {
+    if (m_nFd == -1) {
+        return 0;
+    }
+    return Unlock(CurrentPos(m_nFd), n);
+}
+
+int C_FileStream::Unlock(__int64 offset, int n) {
+    if (m_nFd == -1 || offset < 0 || n <= 0) {
+        return 0;
+    }
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(m_nFd));
+    if (h == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    return UnlockFile(h, static_cast<DWORD>(offset & 0xffffffff), static_cast<DWORD>(offset >> 32),
+                      static_cast<DWORD>(n), 0)
+               ? 1
+               : 0;
+}
+
+} // namespace ktora

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <stdint.h>
+#include <sys/stat.h>
+
+#include "ktora/file/I_FileDefine.h"
+#include "ktora/string/C_String.h"
+#include "ktora/string/C_WString.h"
+
+namespace ktora {
+
+// Owner of a C-runtime low-level file descriptor: unbuffered byte I/O, text lines in the
+// system code page or UTF-16, byte-order-aware integers, 32/64-bit positions, truncation,
+// byte-range locks and delete-on-close. Flags and permission modes are the runtime's values.
+class C_FileStream : public I_FileDefine {
+public:
+    C_FileStream();
+    C_FileStream(const C_WString& name, const int& flags);
+    virtual ~C_FileStream();
+
+    C_FileStream(const C_FileStream&) = delete;
+    C_FileStream& operator=(const C_FileStream&) = delete;
+
+    int Open(const C_WString& name, const int& flags, const int& mode);
+    int Open(const C_WString& name, const int& flags);
+    int ReOpen(const C_WString& name, const int& flags);
+    int Close();
+    void SetHandle(int fd, const int& owns);
+    void DeleteOnClose(const int& on);
+    int IsOpen() const;
+    C_WString GetFileName();
+    int GetStat(struct stat& st) const;
+
+    int Read(void* buf, const int& n);
+    int Write(const void* data, const int& n);
+
+    int WriteStringA(const C_String& s);
+    int WriteStringA(const C_String& s, int n);
+    int WriteStringW(const C_WString& s);
+    int WriteStringW(const C_WString& s, int n);
+    int WriteString(const C_WString& s);
+    int WriteString(const C_WString& s, int n);
+    int WriteLineA(const C_String& s);
+    int WriteLineW(const C_WString& s);
+    int WriteLine(const C_WString& s);
+    int ReadLineA(C_String* out);
+    int ReadLineW(C_WString* out);
+    int ReadLine(C_WString* out);
+
+    int WriteByte(int value, const bool& bigEndian);
+    int WriteWord(int value, const bool& bigEndian);
+    int WriteDword(int value, const bool& bigEndian);
+    int ReadByte(int* out, const bool& bigEndian);
+    int ReadWord(int* out, const bool& bigEndian);
+    int ReadDword(int* out, const bool& bigEndian);
+
+    int Seek(const int& offset, const int& origin);
+    __int64 Seek64(const __int64& offset, const int& origin);
+    int GetPos() const;
+    __int64 GetPos64() const;
+    unsigned long GetSize() const;
+    unsigned __int64 GetSize64() const;
+    int SetEndFile(const __int64& size) const;
+    int SetEndFile() const;
+    int Flush();
+
+    void SetLockWait(bool wait, int milliseconds);
+    int Lock(int n);
+    int Lock(__int64 offset, int n);
+    int Unlock(int n);
+    int Unlock(__int64 offset, int n);
+
+protected:
+    void _Init();
+
+private:
+    int LockAt(__int64 offset, int n);
+    int TryLock(__int64 offset, int n) const;
+    int WriteAll(const void* data, int n);
+
+    int m_nFd;
+    int m_bOwns;
+    int m_bDeleteOnClose;
+    bool m_bLockWait;
+    int m_nLockTimeout;
+    C_WString m_strName;
+};
+
+} // namespace ktora

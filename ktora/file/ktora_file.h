@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ktora/string/C_WString.h"
+
+namespace ktora {
+namespace common {
+
+// Creates the folder and every missing parent. Returns 1 when the whole path exists as a
+// folder afterwards (also when it existed before), 0 otherwise. mode has no effect here.
+int ktora_CreateDirectory(const C_WString& path, int mode);
+
+// The process's current directory, of any length; empty if the system cannot tell it.
+C_WString ktora_GetCurrentDirectory();
+
+// 1 when the file can be opened for reading; a folder or a file held without sharing is 0.
+int ktora_IsExistFile(const C_WString& path);
+
+} // namespace common
+} // namespace ktora
