@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include "ktora/file/ktora_shim.h"
+#include "ktora/thread/ktora_thread.h"
 
 namespace ktora {
 
@@ -528,7 +529,7 @@ int C_FileStream::LockAt(__int64 offset, int n) {
             return 0;
         }
         const unsigned long now = common::ktora_get_time();
-        if (limited && common::ktora_time_passed(begin, limit, now)) {
+        if (limited && common::ktora_time_passed(begin, now, limit)) {
             return 2;
         }
         const unsigned long elapsed = now - begin;

@@ -18,12 +18,6 @@ unsigned long ktora_get_time() {
     return timeGetTime();
 }
 
-int ktora_time_passed(unsigned long start, unsigned long ms, unsigned long now) {
-    // The unsigned difference is the elapsed time modulo 2^32; a deadline computed as
-    // start + ms would wrap and be passed at once, or never.
-    return static_cast<unsigned long>(now - start) >= ms ? 1 : 0;
-}
-
 int ktora_swap_short(short value) {
     unsigned v = static_cast<unsigned short>(value);
     return static_cast<int>(((v & 0xffu) << 8) | (v >> 8));

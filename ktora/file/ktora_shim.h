@@ -10,10 +10,6 @@ void ktora_sleep_millis(unsigned long ms);
 // readings by their unsigned difference (now - start >= ms), never by a sum.
 unsigned long ktora_get_time();
 
-// 1 when ms milliseconds have passed between the clock readings start and now; right also
-// when the clock wrapped in between.
-int ktora_time_passed(unsigned long start, unsigned long ms, unsigned long now);
-
 // The two bytes of a 16-bit value exchanged, as 0 to 65535.
 int ktora_swap_short(short value);
 
