@@ -33,6 +33,9 @@ TEST(CreateFolder, ReportsFailureWhenAFileBlocksThePath) {
     EXPECT_EQ(0, ktora_CreateDirectory(dir.Path(L"file\\sub\\deeper").c_str(), 511));
     EXPECT_FALSE(test::Exists(dir.Path(L"file\\sub")));
     EXPECT_EQ("data", test::ReadBytes(dir.Path(L"file")));
+    // The parent can be made but the last level cannot: still a failure.
+    EXPECT_EQ(0, ktora_CreateDirectory(dir.Path(L"fresh\\bad|name").c_str(), 511));
+    EXPECT_FALSE(test::Exists(dir.Path(L"fresh\\bad|name")));
     // A drive that does not exist.
     EXPECT_EQ(0, ktora_CreateDirectory(C_WString(L"Q:\\kasumido\\a\\b"), 511));
 }
