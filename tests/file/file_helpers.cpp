@@ -52,7 +52,8 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
     if (!m_path.empty()) {
-        EXPECT_TRUE(RemoveTree(m_path)) << "could not remove the test folder";
+        // The long form, so that folders deeper than MAX_PATH go too.
+        EXPECT_TRUE(RemoveTree(L"\\\\?\\" + m_path)) << "could not remove the test folder";
     }
 }
 

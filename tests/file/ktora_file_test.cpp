@@ -69,3 +69,20 @@ TEST(PathHelpers, CurrentDirectoryAndFileExistence) {
     EXPECT_EQ(0, ktora_IsExistFile(file.c_str())); // held without sharing
     CloseHandle(h);
 }
+
+TEST(PathHelpers, CurrentDirectoryLongerThanTheFirstBuffer) {
+    test::TempDir dir;
+    std::wstring path = dir.Path();
+    while (path.size() <= 300) {
+        path += L"\\" + std::wstring(60, L'\u9577'); // 長
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr));
+    }
+    wchar_t old[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, old);
+    if (!SetCurrentDirectoryW(path.c_str())) {
+        GTEST_SKIP() << "the system refuses a current directory this long";
+    }
+    const C_WString got = ktora_GetCurrentDirectory();
+    SetCurrentDirectoryW(old);
+    EXPECT_STREQ(path.c_str(), got.GetString());
+}
