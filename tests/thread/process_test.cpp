@@ -78,7 +78,8 @@ TEST(Process, CmdChildExitCodeAndRunAgainAfterJoin) {
     EXPECT_EQ(3, p.GetExitCode(&ok));
     EXPECT_EQ(1, ok);
     EXPECT_EQ(2, p.Join(0)); // released
-    ASSERT_NE(kFailed, p.Run(L"cmd /c exit 4", 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+    // Again, shown, in a console of its own.
+    ASSERT_NE(kFailed, p.Run(L"cmd /c exit 4", 5, 4, 0, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(0, p.Join(10000));
     EXPECT_EQ(4, p.GetExitCode(&ok));
 }

@@ -144,6 +144,8 @@ TEST(ThreadWrappers, TimePassedIsRightAcrossTheClockWrap) {
 }
 
 TEST(ThreadWrappers, OnceRunsOnceAndTheSecondCallerWaitsForItToFinish) {
+    g_onceRuns = 0;
+    g_onceFinished = false;
     g_onceEntered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     g_onceRelease = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     long guard = 0;
