@@ -22,6 +22,11 @@ constexpr int kLineBlock = 260; // bytes (narrow) or code units (wide) read ahea
 constexpr int kLockPollMs = 50; // pause between attempts while waiting for a lock
 constexpr int kDefaultMode = 0x0180;
 
+// Outcomes of one lock attempt.
+constexpr int kLocked = 0;
+constexpr int kLockHeld = 1;   // the range is held through another handle
+constexpr int kLockFailed = 2; // cannot be locked at all
+
 __int64 CurrentPos(int fd) {
     return _lseeki64(fd, 0, SEEK_CUR);
 }
@@ -501,23 +506,24 @@ void C_FileStream::SetLockWait(bool wait, int milliseconds) {
 int C_FileStream::TryLock(__int64 offset, int n) const {
     HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(m_nFd));
     if (h == INVALID_HANDLE_VALUE || offset < 0 || n <= 0) {
-        return 0;
+        return kLockFailed;
     }
-    return LockFile(h, static_cast<DWORD>(offset & 0xffffffff), static_cast<DWORD>(offset >> 32),
-                    static_cast<DWORD>(n), 0)
-               ? 1
-               : 0;
+    if (LockFile(h, static_cast<DWORD>(offset & 0xffffffff), static_cast<DWORD>(offset >> 32),
+                 static_cast<DWORD>(n), 0)) {
+        return kLocked;
+    }
+    return GetLastError() == ERROR_LOCK_VIOLATION ? kLockHeld : kLockFailed;
 }
 
 int C_FileStream::LockAt(__int64 offset, int n) {
     if (m_nFd == -1) {
         return 1;
     }
-    if (TryLock(offset, n)) {
-        return 0;
-    }
-    if (!m_bLockWait) {
-        return 1;
+    int state = TryLock(offset, n);
+    // Only a range held by someone else is worth waiting for; a bad range or descriptor
+    // would never lock and, without a time-out, the wait would never end.
+    if (state != kLockHeld || !m_bLockWait) {
+        return state == kLocked ? 0 : 1;
     }
     // Elapsed time is measured by unsigned difference, which stays right across the
     // millisecond clock's wrap; a negative time-out waits without limit.
@@ -525,8 +531,12 @@ int C_FileStream::LockAt(__int64 offset, int n) {
     const bool limited = m_nLockTimeout >= 0;
     const unsigned long limit = static_cast<unsigned long>(m_nLockTimeout);
     for (;;) {
-        if (TryLock(offset, n)) {
+        state = TryLock(offset, n);
+        if (state == kLocked) {
             return 0;
+        }
+        if (state == kLockFailed) {
+            return 1;
         }
         const unsigned long now = common::ktora_get_time();
         if (limited && common::ktora_time_passed(begin, now, limit)) {

@@ -287,6 +287,10 @@ TEST(FileStream, LocksBetweenTwoStreamsWithTimeOut) {
     EXPECT_LT(waited, 1500u);
     EXPECT_EQ(5, b.GetPos64());
 
+    // Ranges that can never be locked fail at once, also while waiting without limit.
+    b.SetLockWait(true, -1);
+    EXPECT_EQ(1, b.Lock(0));
+    EXPECT_EQ(1, b.Lock(static_cast<__int64>(-1), 4));
     EXPECT_EQ(0, b.Lock(static_cast<__int64>(40), 4)); // a free range
     EXPECT_EQ(1, b.Unlock(static_cast<__int64>(40), 4));
     EXPECT_EQ(0, b.Unlock(static_cast<__int64>(40), 4)); // not held any more
