@@ -6,7 +6,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <new>
 #include <string>
 
 #include <windows.h>
