@@ -166,8 +166,11 @@ TEST(XcopyInPrefix, CloseRequestInterruptsAWaitingCopy) {
             Sleep(50);
     }
     ASSERT_NE(nullptr, target) << "no window to ask";
+    wchar_t cls[64] = {};
+    GetClassNameW(target, cls, 64);
     PostMessageW(target, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.pi.hProcess, 15000));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.pi.hProcess, 15000))
+        << "asked window " << Narrow(cls);
     DWORD code = 0;
     GetExitCodeProcess(child.pi.hProcess, &code);
     EXPECT_EQ(2u, code);

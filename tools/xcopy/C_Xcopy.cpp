@@ -184,7 +184,7 @@ int C_Xcopy::Run() {
         if (!m_options.hiddenFiles &&
             (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
             return Finish();
-        CopyOneFile(src, destFull, JoinPath(displayDir, pattern), data);
+        CopyOneFile(src, destFull, JoinPath(displayDir, pattern), data, false);
         return Finish();
     }
 
@@ -230,16 +230,18 @@ void C_Xcopy::EnterFolder(Frame& frame, const std::wstring& pattern) {
     if (m_options.emptyDirs && !m_options.listOnly && !EnsureFolders())
         return;
     std::vector<Entry> files;
-    if (!List(frame.src, pattern, false, files))
+    // One listing gives both when every name is wanted.
+    const bool both = m_options.subdirs && pattern == L"*";
+    if (!List(frame.src, pattern, &files, both ? &frame.subdirs : nullptr))
         return;
     for (const auto& f : files) {
         if (Stopped() || frame.failed)
             return;
         CopyOneFile(JoinPath(frame.src, f.name), JoinPath(frame.dst, f.name),
-                    JoinPath(frame.display, f.name), f.data);
+                    JoinPath(frame.display, f.name), f.data, frame.fresh);
     }
-    if (m_options.subdirs && !Stopped())
-        List(frame.src, L"*", true, frame.subdirs);
+    if (m_options.subdirs && !both && !Stopped())
+        List(frame.src, L"*", nullptr, &frame.subdirs);
 }
 
 void C_Xcopy::LeaveFolder(Frame& frame) {
@@ -277,9 +279,10 @@ bool C_Xcopy::EnsureFolders() {
             continue;
         const std::wstring longDst = LongPath(f.dst);
         if (f.isRoot) {
+            f.fresh = GetFileAttributesW(longDst.c_str()) == INVALID_FILE_ATTRIBUTES;
             f.exists = CreateFolderTree(f.dst);
         } else if (CreateDirectoryW(longDst.c_str(), nullptr)) {
-            f.exists = f.made = true;
+            f.exists = f.made = f.fresh = true;
         } else {
             DWORD a = GetFileAttributesW(longDst.c_str());
             f.exists = a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
@@ -293,9 +296,11 @@ bool C_Xcopy::EnsureFolders() {
     return true;
 }
 
-bool C_Xcopy::List(const std::wstring& dir, const std::wstring& pattern, bool folders,
-                   std::vector<Entry>& out) {
-    out.clear();
+bool C_Xcopy::List(const std::wstring& dir, const std::wstring& pattern, std::vector<Entry>* files,
+                   std::vector<Entry>* folders) {
+    for (auto* out : {files, folders})
+        if (out)
+            out->clear();
     WIN32_FIND_DATAW data;
     HANDLE h = FindFirstFileExW(LongPath(JoinPath(dir, pattern)).c_str(), FindExInfoBasic, &data,
                                 FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
@@ -310,26 +315,30 @@ bool C_Xcopy::List(const std::wstring& dir, const std::wstring& pattern, bool fo
         const std::wstring name = data.cFileName;
         if (name == L"." || name == L"..")
             continue;
-        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (isFolder != folders)
+        std::vector<Entry>* out =
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? folders : files;
+        if (!out)
             continue;
         // Without /H hidden and system entries (files and folders) stay behind.
         if (!m_options.hiddenFiles &&
             (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
             continue;
-        out.push_back(Entry{name, data});
+        out->push_back(Entry{name, data});
     } while (FindNextFileW(h, &data));
     FindClose(h);
     // The listing order of the file system is arbitrary under some systems: sort for a stable
     // file list.
-    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
-        return CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE) == CSTR_LESS_THAN;
-    });
+    for (auto* out : {files, folders})
+        if (out)
+            std::sort(out->begin(), out->end(), [](const Entry& a, const Entry& b) {
+                return CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE) ==
+                       CSTR_LESS_THAN;
+            });
     return true;
 }
 
 void C_Xcopy::CopyOneFile(const std::wstring& src, const std::wstring& dst,
-                          const std::wstring& display, const WIN32_FIND_DATAW& data) {
+                          const std::wstring& display, const WIN32_FIND_DATAW& data, bool fresh) {
     if (SamePath(src, dst)) {
         FailText(Format(Msg::OntoItself, J(), display.c_str()));
         return;
@@ -342,36 +351,47 @@ void C_Xcopy::CopyOneFile(const std::wstring& src, const std::wstring& dst,
     if (!m_stack.empty() && !EnsureFolders())
         return;
     const std::wstring longDst = LongPath(dst);
-    DWORD existing = GetFileAttributesW(longDst.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES) {
-        if (existing & FILE_ATTRIBUTE_DIRECTORY) {
-            Fail(dst, ERROR_ACCESS_DENIED);
-            return;
-        }
-        if (!m_bOverwriteAll) {
-            wchar_t answer = m_console.Ask(Format(Msg::Overwrite, J(), dst.c_str()), L"YNA");
-            if (answer == L'A')
-                m_bOverwriteAll = true;
-            else if (answer != L'Y')
+    bool listed = false;
+    // In a folder this run created nothing can be in the way, so the look-up is skipped; the
+    // copy is then created as new, and a clash (names differing only in case) goes round again.
+    for (bool lookUp = !fresh;; lookUp = true) {
+        DWORD existing = INVALID_FILE_ATTRIBUTES;
+        if (lookUp)
+            existing = GetFileAttributesW(longDst.c_str());
+        if (existing != INVALID_FILE_ATTRIBUTES) {
+            if (existing & FILE_ATTRIBUTE_DIRECTORY) {
+                Fail(dst, ERROR_ACCESS_DENIED);
                 return;
+            }
+            if (!m_bOverwriteAll) {
+                wchar_t answer = m_console.Ask(Format(Msg::Overwrite, J(), dst.c_str()), L"YNA");
+                if (answer == L'A')
+                    m_bOverwriteAll = true;
+                else if (answer != L'Y')
+                    return;
+            }
         }
-    }
-    if (Stopped())
-        return;
-    if (!m_options.quiet)
-        m_console.Out(m_options.fullNames ? src + L" -> " + dst : display);
-    DWORD err = CopyData(src, dst, existing, data.dwFileAttributes);
-    if (err) {
-        if (err == ERROR_OPERATION_ABORTED && m_abort.load())
+        if (Stopped())
             return;
-        Fail(src, err);
+        if (!m_options.quiet && !listed)
+            m_console.Out(m_options.fullNames ? src + L" -> " + dst : display);
+        listed = true;
+        DWORD err = CopyData(src, dst, existing, data, !lookUp);
+        if (!lookUp && err == ERROR_FILE_EXISTS)
+            continue;
+        if (err) {
+            if (err == ERROR_OPERATION_ABORTED && m_abort.load())
+                return;
+            Fail(src, err);
+            return;
+        }
+        ++m_nCopied;
         return;
     }
-    ++m_nCopied;
 }
 
 DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD existing,
-                        DWORD attributes) {
+                        const WIN32_FIND_DATAW& data, bool mustBeNew) {
     const std::wstring longSrc = LongPath(src);
     const std::wstring longDst = LongPath(dst);
     if (existing != INVALID_FILE_ATTRIBUTES) {
@@ -385,14 +405,19 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in.Valid())
         return GetLastError();
-    FILETIME created{}, accessed{}, written{};
-    if (!GetFileTime(in.Get(), &created, &accessed, &written))
-        return GetLastError();
-    C_Handle out(CreateFileW(longDst.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                             nullptr));
-    if (!out.Valid())
-        return GetLastError();
+    DWORD keep = data.dwFileAttributes & kCopiedAttributes;
+    if (!m_options.keepAttributes)
+        keep &= ~FILE_ATTRIBUTE_READONLY;
+    // Hidden and system are given at creation; read-only only after the contents are in.
+    DWORD createWith = keep & ~FILE_ATTRIBUTE_READONLY;
+    C_Handle out(CreateFileW(
+        longDst.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+        mustBeNew ? CREATE_NEW : CREATE_ALWAYS,
+        (createWith ? createWith : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!out.Valid()) {
+        DWORD err = GetLastError();
+        return err == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : err;
+    }
     DWORD err = 0;
     for (;;) {
         if (m_abort.load()) {
@@ -416,8 +441,12 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
             err = ERROR_DISK_FULL;
             break;
         }
+        // A short read of a disk file is its end; saves a read per small file.
+        if (got < m_buffer.size())
+            break;
     }
-    if (!err && !SetFileTime(out.Get(), &created, &accessed, &written))
+    if (!err && !SetFileTime(out.Get(), &data.ftCreationTime, &data.ftLastAccessTime,
+                             &data.ftLastWriteTime))
         err = GetLastError();
     if (!out.Close() && !err)
         err = GetLastError();
@@ -433,10 +462,7 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
             FailText(Format(Msg::SecurityFailed, J(), dst.c_str()) + L" (" +
                      ErrorText(secErr, J()) + L")");
     }
-    DWORD keep = attributes & kCopiedAttributes;
-    if (!m_options.keepAttributes)
-        keep &= ~FILE_ATTRIBUTE_READONLY;
-    if (keep && !SetFileAttributesW(longDst.c_str(), keep))
+    if ((keep != createWith || m_options.security) && !SetFileAttributesW(longDst.c_str(), keep))
         return GetLastError();
     return 0;
 }

@@ -43,6 +43,7 @@ private:
         bool isRoot = false;
         bool exists = false; // the target folder is there
         bool made = false;   // and this run created it (so it takes the source's attributes)
+        bool fresh = false;  // created by this run, so nothing in it can be in the way
         bool failed = false; // could not be created: skip what lies below
         std::vector<Entry> subdirs;
         size_t next = 0;
@@ -53,12 +54,12 @@ private:
     void EnterFolder(Frame& frame, const std::wstring& pattern);
     void LeaveFolder(Frame& frame);
     bool EnsureFolders();
-    bool List(const std::wstring& dir, const std::wstring& pattern, bool folders,
-              std::vector<Entry>& out);
+    bool List(const std::wstring& dir, const std::wstring& pattern, std::vector<Entry>* files,
+              std::vector<Entry>* folders);
     void CopyOneFile(const std::wstring& src, const std::wstring& dst, const std::wstring& display,
-                     const WIN32_FIND_DATAW& data);
+                     const WIN32_FIND_DATAW& data, bool fresh);
     DWORD CopyData(const std::wstring& src, const std::wstring& dst, DWORD existing,
-                   DWORD attributes);
+                   const WIN32_FIND_DATAW& data, bool mustBeNew);
     DWORD CopySecurity(const std::wstring& src, const std::wstring& dst);
     void Fail(const std::wstring& path, DWORD error);
     void FailText(const std::wstring& text);
