@@ -63,6 +63,14 @@ TEST(XcopyArgs, BadSwitchesAndPathCounts) {
     EXPECT_EQ(ParseResult::BadSwitch, Parse(L"xcopy a b /E /Z", o, bad));
     EXPECT_EQ(L"/Z", bad);
     EXPECT_EQ(ParseResult::BadSwitch, Parse(L"xcopy a b /EH", o, bad));
+    // A letter whose low byte is "S" is not /S.
+    EXPECT_EQ(ParseResult::BadSwitch, Parse(L"xcopy a b /\u0153", o, bad));
+    EXPECT_EQ(ParseResult::BadSwitch, Parse(L"xcopy a b /\uFF33", o, bad));
+    EXPECT_EQ(ParseResult::BadSwitch, Parse(L"xcopy a b /-", o, bad));
+    // Quoted, a switch-like text is a path.
+    ASSERT_EQ(ParseResult::Ok, Parse(L"xcopy \"/E\" b", o, bad));
+    EXPECT_EQ(L"\\E", o.source);
+    EXPECT_FALSE(o.subdirs);
     EXPECT_EQ(ParseResult::BadCount, Parse(L"xcopy", o, bad));
     EXPECT_EQ(ParseResult::BadCount, Parse(L"xcopy /E", o, bad));
     EXPECT_EQ(ParseResult::BadCount, Parse(L"xcopy a b c", o, bad));

@@ -2,6 +2,8 @@
 // switch, and the close request on abort.
 #include "xcopy/xcopy_helpers.h"
 
+#include "ktora/thread/C_Process.h"
+
 #include <gtest/gtest.h>
 #include <sddl.h>
 
@@ -40,19 +42,6 @@ bool SetSecurityText(const std::wstring& path, const wchar_t* sddl) {
     return ok;
 }
 
-struct Child {
-    PROCESS_INFORMATION pi{};
-    bool started = false;
-    ~Child() {
-        if (!started)
-            return;
-        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(pi.hProcess, 99);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-};
-
 struct FindByProcess {
     DWORD pid;
     HWND found;
@@ -86,25 +75,20 @@ TEST(XcopyInPrefix, KasumidoCommandLineThroughCreateProcessMakesACompleteCopy) {
     MakeDir(container);
     const std::wstring copy = container + L"\\写真 1・1";
 
-    // Exactly what the copy job builds and starts: the bare command name, found on the
-    // system path of the prefix, a shown window, no pipes.
+    // Exactly what the copy job builds and how it runs it: the bare command name, found on
+    // the system path of the prefix, a shown window, no pipes, polled every 100 ms.
     std::wstring line = L"xcopy /E /C /H /O /Y \"" + src + L"\" \"" + copy + L"\\\"";
-    std::vector<wchar_t> buf(line.begin(), line.end());
-    buf.push_back(L'\0');
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOW;
-    Child child;
-    child.started = CreateProcessW(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &si, &child.pi) != 0;
-    ASSERT_TRUE(child.started) << GetLastError();
+    ktora::C_Process process;
+    ASSERT_NE(0xFFFFFFFFul, process.Run(line.c_str(), 5, 0, 0, nullptr, nullptr, nullptr, nullptr));
     int polls = 0;
-    while (WaitForSingleObject(child.pi.hProcess, 100) == WAIT_TIMEOUT && ++polls < 600) {
+    int joined = 1;
+    while ((joined = process.Join(100)) == 1 && ++polls < 600) {
     }
-    DWORD code = 0;
-    GetExitCodeProcess(child.pi.hProcess, &code);
-    EXPECT_EQ(0u, code) << "Wine's builtin xcopy refuses /O with 4: is ours installed?";
+    ASSERT_EQ(0, joined) << "still running after a minute";
+    int ok = 0;
+    EXPECT_EQ(0, process.GetExitCode(&ok))
+        << "Wine's builtin xcopy refuses /O with 4: is ours installed?";
+    EXPECT_EQ(1, ok);
     CompareRules rules;
     rules.readOnlyKept = false;
     EXPECT_EQ("", CompareTrees(src, copy, rules));
@@ -131,49 +115,36 @@ TEST(XcopyInPrefix, OCopiesOwnerAndAccessControl) {
     EXPECT_NE(stored, SecurityText(temp / L"n\\秘密.txt"));
 }
 
-TEST(XcopyInPrefix, CloseRequestInterruptsAWaitingCopy) {
+TEST(XcopyInPrefix, AbortsCloseRequestEndsTheCopyWithinItsWait) {
     TempDir temp;
     MakeDir(temp / L"dst");
     PutFile(temp / L"a.txt", "new");
     PutFile(temp / L"dst\\a.txt", "old");
-    // Standard input is a pipe nobody writes to: the overwrite question waits for ever.
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &sa, 0));
-    SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                             OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = readEnd;
-    si.hStdOutput = nul;
-    si.hStdError = nul;
-    std::wstring line = L"xcopy /-Y \"" + (temp / L"a.txt") + L"\" \"" + (temp / L"dst") + L"\\\"";
-    std::vector<wchar_t> buf(line.begin(), line.end());
-    buf.push_back(L'\0');
-    Child child;
-    child.started = CreateProcessW(BuiltXcopy().c_str(), buf.data(), nullptr, nullptr, TRUE, 0,
-                                   nullptr, nullptr, &si, &child.pi) != 0;
-    CloseHandle(readEnd);
-    CloseHandle(nul);
-    ASSERT_TRUE(child.started);
-
+    // Standard input is a pipe nobody writes to, so the overwrite question waits: the run is
+    // certainly busy when the request comes.
+    std::wstring line = L"\"" + BuiltXcopy() + L"\" /-Y \"" + (temp / L"a.txt") + L"\" \"" +
+                        (temp / L"dst") + L"\\\"";
+    ktora::C_Process process;
+    const unsigned long pid =
+        process.Run(line.c_str(), 5, 2, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(0xFFFFFFFFul, pid);
     HWND target = nullptr;
     for (int i = 0; i < 200 && !target; ++i) {
-        target = FirstWindowOf(child.pi.dwProcessId);
+        target = FirstWindowOf(pid);
         if (!target)
             Sleep(50);
     }
     ASSERT_NE(nullptr, target) << "no window to ask";
     wchar_t cls[64] = {};
     GetClassNameW(target, cls, 64);
-    PostMessageW(target, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.pi.hProcess, 15000))
-        << "asked window " << Narrow(cls);
-    DWORD code = 0;
-    GetExitCodeProcess(child.pi.hProcess, &code);
-    EXPECT_EQ(2u, code);
+    // The abort's own call: post WM_CLOSE to the first window, wait up to 1000 ms.
+    int exited = process.TryExit();
+    if (exited == 1)
+        exited = process.Join(15000); // report a slow end apart from no end
+    EXPECT_EQ(0, exited) << "asked window " << Narrow(cls);
+    int ok = 0;
+    EXPECT_EQ(2, process.GetExitCode(&ok));
     EXPECT_EQ("old", GetFile(temp / L"dst\\a.txt"));
-    CloseHandle(writeEnd);
+    if (exited != 0)
+        process.Terminate();
 }

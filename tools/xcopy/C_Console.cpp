@@ -85,9 +85,34 @@ void C_Console::Flush() {
     m_dwLastFlush = GetTickCount();
 }
 
+// Waits until input can be read without blocking for ever; false when asked to stop or
+// when the input has ended.
+bool C_Console::WaitForInput() {
+    const bool pipe = GetFileType(m_hIn) == FILE_TYPE_PIPE;
+    if (!m_bInConsole && !pipe)
+        return true; // a file or a device answers at once
+    for (;;) {
+        if (m_pAbort && m_pAbort->load())
+            return false;
+        if (m_bInConsole) {
+            if (WaitForSingleObject(m_hIn, 50) == WAIT_OBJECT_0)
+                return true;
+            continue;
+        }
+        DWORD avail = 0;
+        if (!PeekNamedPipe(m_hIn, nullptr, 0, nullptr, &avail, nullptr))
+            return GetLastError() != ERROR_BROKEN_PIPE; // writer gone: end of input
+        if (avail)
+            return true;
+        Sleep(50);
+    }
+}
+
 bool C_Console::ReadLine(std::wstring& line) {
     line.clear();
     if (m_bInputEnded || !m_hIn || m_hIn == INVALID_HANDLE_VALUE)
+        return false;
+    if (!WaitForInput())
         return false;
     if (m_bInConsole) {
         wchar_t buf[256];
@@ -110,6 +135,8 @@ bool C_Console::ReadLine(std::wstring& line) {
         if (c == '\n')
             break;
         bytes += c;
+        if (!WaitForInput())
+            break;
     }
     if (!any)
         return false;

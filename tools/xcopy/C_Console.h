@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 namespace xcopy {
@@ -23,6 +24,9 @@ public:
     void Err(const std::wstring& line);
     void Flush();
 
+    // Lets a waiting question give up when `flag` is set (checked every 50 ms).
+    void SetAbortFlag(const std::atomic<bool>* flag) { m_pAbort = flag; }
+
     // Shows a question and returns the first letter of the answer, upper case, from the
     // letters in `choices`; asks again on anything else. 0 when input has ended.
     wchar_t Ask(const std::wstring& question, const wchar_t* choices);
@@ -35,6 +39,7 @@ private:
     };
     void Write(Stream& s, const std::wstring& text);
     bool ReadLine(std::wstring& line);
+    bool WaitForInput();
 
     UINT m_nCodePage = 0;
     Stream m_out;
@@ -43,6 +48,7 @@ private:
     bool m_bInConsole = false;
     bool m_bInputEnded = false;
     DWORD m_dwLastFlush = 0;
+    const std::atomic<bool>* m_pAbort = nullptr;
 };
 
 } // namespace xcopy

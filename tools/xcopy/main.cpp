@@ -14,13 +14,12 @@ namespace {
 std::atomic<bool> g_abort{false};
 HANDLE g_mainThread = nullptr;
 
-// Gives the main thread a bounded time to stop on its own (it checks the flag between
-// blocks); if it is stuck, for instance waiting for an answer, the process ends here.
+// Gives the main thread a bounded time to stop on its own (it checks the flag between blocks
+// and while waiting for an answer); if it is stuck in a system call, the process ends here.
 void StopSoon() {
     g_abort.store(true);
     if (!g_mainThread)
         return;
-    CancelSynchronousIo(g_mainThread);
     if (WaitForSingleObject(g_mainThread, 3000) == WAIT_TIMEOUT)
         TerminateProcess(GetCurrentProcess(), xcopy::kExitInterrupted);
 }
@@ -74,6 +73,7 @@ int main() {
         CloseHandle(t);
 
     xcopy::C_Console console;
+    console.SetAbortFlag(&g_abort);
     const bool japanese = console.IsJapanese();
     xcopy::Options options;
     std::wstring bad;

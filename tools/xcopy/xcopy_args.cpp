@@ -1,5 +1,7 @@
 #include "tools/xcopy/xcopy_args.h"
 
+#include "ktora/thread/C_GetOpt.h"
+
 #include <cwctype>
 
 namespace xcopy {
@@ -29,40 +31,51 @@ std::wstring Upper(const std::wstring& s) {
     return out;
 }
 
-// Applies one switch (text after "/"); false when unknown.
-bool ApplySwitch(const std::wstring& text, Options& o) {
-    const std::wstring s = Upper(text);
-    if (s == L"S")
+// Applies one switch letter (upper case; '-' stands for /-Y).
+void ApplySwitch(wchar_t letter, Options& o) {
+    switch (letter) {
+    case L'S':
         o.subdirs = true;
-    else if (s == L"E")
+        break;
+    case L'E':
         o.subdirs = o.emptyDirs = true;
-    else if (s == L"C")
+        break;
+    case L'C':
         o.keepGoing = true;
-    else if (s == L"H")
+        break;
+    case L'H':
         o.hiddenFiles = true;
-    else if (s == L"O")
+        break;
+    case L'O':
         o.security = true;
-    else if (s == L"Y")
+        break;
+    case L'Y':
         o.overwrite = 1;
-    else if (s == L"-Y")
+        break;
+    case L'-':
         o.overwrite = 0;
-    else if (s == L"I")
+        break;
+    case L'I':
         o.assumeDir = true;
-    else if (s == L"Q")
+        break;
+    case L'Q':
         o.quiet = true;
-    else if (s == L"K")
+        break;
+    case L'K':
         o.keepAttributes = true;
-    else if (s == L"R")
+        break;
+    case L'R':
         o.readOnlyToo = true;
-    else if (s == L"F")
+        break;
+    case L'F':
         o.fullNames = true;
-    else if (s == L"L")
+        break;
+    case L'L':
         o.listOnly = true;
-    else if (s == L"?")
-        o.help = true;
-    else
-        return false;
-    return true;
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -114,17 +127,48 @@ ParseResult ParseArguments(const std::vector<std::wstring>& args, const wchar_t*
                 o.overwrite = 0;
         }
     }
-    std::vector<std::wstring> paths;
+    // The option parser takes two-character entries; "/-Y" becomes "/-" and "/?" is taken
+    // here, since the parser answers '?' for its errors too. Paths carry a leading NUL marker
+    // (see SplitCommandLine), so a quoted "/E" stays a path.
+    std::vector<std::wstring> entries;
     for (const auto& a : args) {
-        if (!a.empty() && a[0] == L'/') {
-            if (!ApplySwitch(a.substr(1), o)) {
-                badText = a;
-                return ParseResult::BadSwitch;
-            }
+        if (a.empty() || a[0] != L'/') {
+            entries.push_back(a.empty() ? std::wstring(1, L'\0') : a);
+            continue;
+        }
+        const std::wstring s = Upper(a);
+        if (s == L"/?") {
+            o.help = true;
+        } else if (s == L"/-Y") {
+            entries.push_back(L"/-");
+        } else if (s.size() != 2 || s[1] > 0x7E || s[1] == L'-') {
+            // The parser compares only the low byte of a letter: keep others away from it.
+            badText = a;
+            return ParseResult::BadSwitch;
         } else {
-            paths.push_back(!a.empty() && a[0] == L'\0' ? a.substr(1) : a);
+            entries.push_back(a);
         }
     }
+    std::wstring program = L"xcopy";
+    std::vector<wchar_t*> argv;
+    argv.push_back(&program[0]);
+    for (auto& e : entries)
+        argv.push_back(&e[0]);
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(argv.size()) - 1;
+    ktora::C_GetOpt getopt;
+    getopt.opterr() = 0;
+    for (int c; (c = getopt.getopt(argc, argv.data(), "SsEeCcHhOoYyIiQqKkRrFfLl-")) != -1;) {
+        if (c == '?') {
+            badText = std::wstring(1, L'/') +
+                      static_cast<wchar_t>(static_cast<unsigned char>(getopt.optopt()));
+            return ParseResult::BadSwitch;
+        }
+        ApplySwitch(static_cast<wchar_t>(std::towupper(static_cast<wchar_t>(c))), o);
+    }
+    std::vector<std::wstring> paths;
+    for (int i = getopt.optind(); i < argc; ++i)
+        paths.push_back(argv[i][0] == L'\0' ? std::wstring(argv[i] + 1) : std::wstring(argv[i]));
     if (o.help) {
         options = o;
         return ParseResult::Ok;
