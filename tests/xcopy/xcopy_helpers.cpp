@@ -287,8 +287,10 @@ RunResult RunXcopy(const std::wstring& arguments, const std::string& input) {
     buf.push_back(L'\0');
     PROCESS_INFORMATION pi{};
     const std::wstring exe = BuiltXcopy();
-    if (CreateProcessW(exe.c_str(), buf.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                       &pi)) {
+    const bool started = CreateProcessW(exe.c_str(), buf.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &si, &pi) != 0;
+    const DWORD startError = started ? 0 : GetLastError();
+    if (started) {
         r.finished = WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0;
         if (!r.finished)
             TerminateProcess(pi.hProcess, 99);
@@ -301,6 +303,8 @@ RunResult RunXcopy(const std::wstring& arguments, const std::string& input) {
     CloseHandle(err);
     r.out = Decode(ReadHandleFile(io / L"out"));
     r.err = Decode(ReadHandleFile(io / L"err"));
+    if (!started)
+        r.err = L"CreateProcessW failed with " + std::to_wstring(startError);
     return r;
 }
 

@@ -198,7 +198,11 @@ TEST(Xcopy, PathsBeyondMaxPath) {
         ASSERT_TRUE(MakeDir(deep));
     }
     ASSERT_TRUE(PutFile(deep + L"\\最後のファイル.txt", "deep"));
-    RunResult r = RunXcopy(L"/E /Y " + Q(temp / L"src") + L" " + QDir(temp / L"dst"));
+    // The target's missing parents reach beyond MAX_PATH as well.
+    std::wstring target = temp / L"dst";
+    while (target.size() < 300)
+        target += L"\\" + part;
+    RunResult r = RunXcopy(L"/E /Y " + Q(temp / L"src") + L" " + QDir(target));
     EXPECT_EQ(0u, r.exitCode) << Narrow(r.err);
-    EXPECT_EQ("", CompareTrees(temp / L"src", temp / L"dst", CompareRules{}));
+    EXPECT_EQ("", CompareTrees(temp / L"src", target, CompareRules{}));
 }

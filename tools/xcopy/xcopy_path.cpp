@@ -1,5 +1,8 @@
 #include "tools/xcopy/xcopy_path.h"
 
+#include "ktora/file/ktora_file.h"
+#include "ktora/string/C_WString.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -68,21 +71,9 @@ bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer) {
 }
 
 bool CreateFolderTree(const std::wstring& fullPath) {
-    const std::wstring longPath = LongPath(fullPath);
-    DWORD attr = GetFileAttributesW(longPath.c_str());
-    if (attr != INVALID_FILE_ATTRIBUTES)
-        return (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (CreateDirectoryW(longPath.c_str(), nullptr))
-        return true;
-    if (GetLastError() != ERROR_PATH_NOT_FOUND)
-        return false;
-    std::wstring parent = ParentPath(fullPath);
-    if (parent.empty() || parent == fullPath || !CreateFolderTree(parent))
-        return false;
-    if (CreateDirectoryW(longPath.c_str(), nullptr))
-        return true;
-    attr = GetFileAttributesW(longPath.c_str());
-    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+    // The long form, so that the levels beyond MAX_PATH can be made too.
+    return ktora::common::ktora_CreateDirectory(ktora::C_WString(LongPath(fullPath).c_str()), 0) ==
+           1;
 }
 
 } // namespace xcopy
