@@ -1,0 +1,125 @@
+#include "app/copy_paths.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+using ktora::C_WString;
+
+namespace {
+
+// Absolute form without trailing separators; empty when the path cannot be resolved.
+std::wstring Absolute(std::wstring path) {
+    if (!path.empty() && path.back() == L':') {
+        path += L'\\'; // a bare drive means its root here, not its current folder
+    }
+    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return std::wstring();
+    }
+    std::vector<wchar_t> buffer(needed + 1, L'\0');
+    DWORD n =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (n == 0 || n >= buffer.size()) {
+        return std::wstring();
+    }
+    std::wstring full(buffer.data(), n);
+    // Long names, so a short 8.3 alias of the same folder compares equal.
+    DWORD longNeeded = GetLongPathNameW(full.c_str(), nullptr, 0);
+    if (longNeeded != 0) {
+        std::vector<wchar_t> longBuffer(longNeeded + 1, L'\0');
+        DWORD m = GetLongPathNameW(full.c_str(), longBuffer.data(),
+                                   static_cast<DWORD>(longBuffer.size()));
+        if (m != 0 && m < longBuffer.size()) {
+            full.assign(longBuffer.data(), m);
+        }
+    }
+    while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) {
+        full.pop_back();
+    }
+    return full;
+}
+
+bool EqualNoCase(wchar_t const* a, int aLength, wchar_t const* b, int bLength) {
+    return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
+}
+
+bool EqualNoCase(std::wstring const& a, std::wstring const& b) {
+    return EqualNoCase(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                       static_cast<int>(b.size()));
+}
+
+// True when path lies strictly inside folder.
+bool IsInside(std::wstring const& path, std::wstring const& folder) {
+    std::wstring prefix = folder;
+    if (prefix.back() != L'\\') {
+        prefix += L'\\';
+    }
+    return path.size() > prefix.size() &&
+           EqualNoCase(path.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                       static_cast<int>(prefix.size()));
+}
+
+std::wstring Parent(std::wstring const& path) {
+    size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos) {
+        return std::wstring();
+    }
+    std::wstring parent = path.substr(0, slash);
+    if (!parent.empty() && parent.back() == L':') {
+        parent += L'\\';
+    }
+    return parent;
+}
+
+} // namespace
+
+C_WString NormalizeCopyPath(C_WString const& path) {
+    std::wstring text(path.GetString(), static_cast<size_t>(path.Length()));
+    while (!text.empty() && (text.back() == L'\\' || text.back() == L'/')) {
+        text.pop_back();
+    }
+    for (wchar_t& c : text) {
+        if (c == L'/') {
+            c = L'\\';
+        }
+    }
+    return C_WString(text.c_str());
+}
+
+bool IsSelfCopy(C_WString const& source, C_WString const& destination) {
+    if (source.Empty() || destination.Empty()) {
+        return false;
+    }
+    std::wstring src = Absolute(source.GetString());
+    std::wstring dest = Absolute(destination.GetString());
+    if (src.empty() || dest.empty()) {
+        return false;
+    }
+    if (EqualNoCase(src, dest) || IsInside(dest, src)) {
+        return true;
+    }
+    std::wstring parent = Parent(src);
+    return !parent.empty() && EqualNoCase(parent, dest);
+}
+
+C_WString MakeCopyCommand(C_WString const& source, C_WString const& target) {
+    C_WString command(L"xcopy /E /C /H /O /Y \"");
+    command += source;
+    command += L"\" \"";
+    command += target;
+    command += L"\\\"";
+    return command;
+}
+
+int FolderRuleCode(int comboIndex) {
+    if (comboIndex == 0) {
+        return 0;
+    }
+    return comboIndex == 2 ? 1 : 2;
+}
+
+int TextRuleCode(int comboIndex) {
+    return (comboIndex >= 0 && comboIndex <= 2) ? comboIndex : 3;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ktora/string/C_WString.h"
+
+// Path rules of a copy run, kept apart from the dialog so they can be checked on their own.
+
+// Every trailing "\" or "/" removed, then every "/" turned into "\".
+ktora::C_WString NormalizeCopyPath(ktora::C_WString const& path);
+
+// True when a run from source into destination would copy a folder into itself: both name the
+// same folder, the destination is the source's parent (the container would be the source), or
+// the destination lies inside the source. Paths are made absolute and compared without regard
+// to case, as Windows compares them. Either path empty gives false.
+bool IsSelfCopy(ktora::C_WString const& source, ktora::C_WString const& destination);
+
+// The command line of one copy: xcopy with its switches, the quoted source and the quoted
+// target folder with a trailing backslash.
+ktora::C_WString MakeCopyCommand(ktora::C_WString const& source, ktora::C_WString const& target);
+
+// Combo index to arrangement code: folder rule 0 -> 0, 2 -> 1, anything else (also -1 for no
+// selection) -> 2; text rule 0..2 kept, anything else -> 3.
+int FolderRuleCode(int comboIndex);
+int TextRuleCode(int comboIndex);

@@ -1,0 +1,83 @@
+// Which source/destination pairs a run refuses as copying a folder into itself, and the
+// command line each copy runs.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/copy_paths.h"
+
+using ktora::C_WString;
+
+namespace {
+
+C_WString W(wchar_t const* text) {
+    return C_WString(text);
+}
+
+std::wstring S(C_WString const& text) {
+    return std::wstring(text.GetString());
+}
+
+} // namespace
+
+TEST(CopyPaths, NormalizeStripsEveryTrailingSeparatorAndTurnsSlashes) {
+    EXPECT_EQ(L"C:\\a\\photo", S(NormalizeCopyPath(W(L"C:/a/photo/"))));
+    EXPECT_EQ(L"C:\\a\\photo", S(NormalizeCopyPath(W(L"C:\\a\\photo\\\\"))));
+    EXPECT_EQ(L"C:\\a\\photo", S(NormalizeCopyPath(W(L"C:\\a\\photo/\\/"))));
+    EXPECT_EQ(L"", S(NormalizeCopyPath(W(L"\\\\"))));
+    EXPECT_EQ(L"", S(NormalizeCopyPath(W(L""))));
+    EXPECT_EQ(L"\\\\server\\share", S(NormalizeCopyPath(W(L"//server/share/"))));
+}
+
+TEST(CopyPaths, RefusesTheSameFolderInAnySpelling) {
+    EXPECT_TRUE(IsSelfCopy(W(L"C:\\Data\\Photo"), W(L"c:\\data\\PHOTO")));
+    EXPECT_TRUE(IsSelfCopy(W(L"C:\\data\\photo"), W(L"C:\\data\\.\\x\\..\\photo")));
+    EXPECT_TRUE(IsSelfCopy(W(L"C:\\\u5199\u771f"), W(L"C:\\\u5199\u771f")));
+    // Relative texts are taken from the current folder.
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    EXPECT_TRUE(IsSelfCopy(W(L"."), C_WString(current)));
+}
+
+TEST(CopyPaths, RefusesADestinationThatWouldPutTheCopiesIntoTheSource) {
+    // The destination is the source's parent: the container would be the source itself.
+    EXPECT_TRUE(IsSelfCopy(W(L"C:\\data\\photo"), W(L"C:\\DATA")));
+    EXPECT_TRUE(IsSelfCopy(W(L"C:\\photo"), W(L"C:")));
+    // The destination lies inside the source.
+    EXPECT_TRUE(IsSelfCopy(W(L"C:\\data\\photo"), W(L"C:\\data\\photo\\out")));
+    EXPECT_TRUE(IsSelfCopy(W(L"C:\\data\\photo"), W(L"c:\\Data\\Photo\\a\\b\\c")));
+    EXPECT_TRUE(IsSelfCopy(W(L"C:"), W(L"C:\\out")));
+}
+
+TEST(CopyPaths, AcceptsSiblingsAncestorsAndLookalikes) {
+    EXPECT_FALSE(IsSelfCopy(W(L"C:\\data\\photo"), W(L"C:\\data\\photos")));
+    EXPECT_FALSE(IsSelfCopy(W(L"C:\\data\\photo"), W(L"C:\\data\\photo2\\x")));
+    EXPECT_FALSE(IsSelfCopy(W(L"C:\\data\\photo"), W(L"C:\\")));     // container C:\photo
+    EXPECT_FALSE(IsSelfCopy(W(L"C:\\data\\photo"), W(L"D:\\data"))); // another drive
+    EXPECT_FALSE(IsSelfCopy(W(L"C:\\a\\photo"), W(L"C:\\b")));
+    EXPECT_FALSE(IsSelfCopy(W(L"C:\\data\\out\\photo"), W(L"C:\\data"))); // source below dest
+    EXPECT_FALSE(IsSelfCopy(W(L""), W(L"C:\\b")));
+    EXPECT_FALSE(IsSelfCopy(W(L"C:\\b"), W(L"")));
+}
+
+TEST(CopyPaths, CommandLineQuotesBothPathsAndEndsTheTargetWithABackslash) {
+    EXPECT_EQ(L"xcopy /E /C /H /O /Y \"C:\\data\\photo\" \"D:\\out\\photo\\photo1\\\"",
+              S(MakeCopyCommand(W(L"C:\\data\\photo"), W(L"D:\\out\\photo\\photo1"))));
+    EXPECT_EQ(L"xcopy /E /C /H /O /Y \"C:\\\u5199 \u771f\" \"D:\\o u t\\\u5199 \u771f\\a\\\"",
+              S(MakeCopyCommand(W(L"C:\\\u5199 \u771f"), W(L"D:\\o u t\\\u5199 \u771f\\a"))));
+}
+
+TEST(CopyPaths, ComboIndexesMapToArrangementCodes) {
+    EXPECT_EQ(0, FolderRuleCode(0));
+    EXPECT_EQ(2, FolderRuleCode(1));
+    EXPECT_EQ(1, FolderRuleCode(2));
+    EXPECT_EQ(2, FolderRuleCode(-1));
+    EXPECT_EQ(2, FolderRuleCode(5));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(i, TextRuleCode(i));
+    }
+    EXPECT_EQ(3, TextRuleCode(3));
+    EXPECT_EQ(3, TextRuleCode(-1));
+    EXPECT_EQ(3, TextRuleCode(9));
+}
