@@ -112,14 +112,3 @@ C_WString MakeCopyCommand(C_WString const& source, C_WString const& target) {
     command += L"\\\"";
     return command;
 }
-
-int FolderRuleCode(int comboIndex) {
-    if (comboIndex == 0) {
-        return 0;
-    }
-    return comboIndex == 2 ? 1 : 2;
-}
-
-int TextRuleCode(int comboIndex) {
-    return (comboIndex >= 0 && comboIndex <= 2) ? comboIndex : 3;
-}

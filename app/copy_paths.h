@@ -16,8 +16,3 @@ bool IsSelfCopy(ktora::C_WString const& source, ktora::C_WString const& destinat
 // The command line of one copy: xcopy with its switches, the quoted source and the quoted
 // target folder with a trailing backslash.
 ktora::C_WString MakeCopyCommand(ktora::C_WString const& source, ktora::C_WString const& target);
-
-// Combo index to arrangement code: folder rule 0 -> 0, 2 -> 1, anything else (also -1 for no
-// selection) -> 2; text rule 0..2 kept, anything else -> 3.
-int FolderRuleCode(int comboIndex);
-int TextRuleCode(int comboIndex);

@@ -67,17 +67,3 @@ TEST(CopyPaths, CommandLineQuotesBothPathsAndEndsTheTargetWithABackslash) {
     EXPECT_EQ(L"xcopy /E /C /H /O /Y \"C:\\\u5199 \u771f\" \"D:\\o u t\\\u5199 \u771f\\a\\\"",
               S(MakeCopyCommand(W(L"C:\\\u5199 \u771f"), W(L"D:\\o u t\\\u5199 \u771f\\a"))));
 }
-
-TEST(CopyPaths, ComboIndexesMapToArrangementCodes) {
-    EXPECT_EQ(0, FolderRuleCode(0));
-    EXPECT_EQ(2, FolderRuleCode(1));
-    EXPECT_EQ(1, FolderRuleCode(2));
-    EXPECT_EQ(2, FolderRuleCode(-1));
-    EXPECT_EQ(2, FolderRuleCode(5));
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(i, TextRuleCode(i));
-    }
-    EXPECT_EQ(3, TextRuleCode(3));
-    EXPECT_EQ(3, TextRuleCode(-1));
-    EXPECT_EQ(3, TextRuleCode(9));
-}
