@@ -1,5 +1,6 @@
 #pragma once
 // The record of one copy run, created when a run starts and shared with the worker thread.
+#include "ktora/file/C_FileStream.h"
 #include "ktora/string/C_WString.h"
 
 struct CopyState {
@@ -9,10 +10,16 @@ struct CopyState {
     ktora::C_WString letters = L"a"; // current letter sequence
     int name_order = 0;              // folder-name arrangement code 0..2 (not the combo index)
     int text_order = 0;              // text-line arrangement code 0..3 (not the combo index)
-    ktora::C_WString dir_cat1;       // joining texts of folder names
+    // --- Run: how many copies, from where to where, and the summary file ---
+    int make_count = 1;        // number of copies to make, at least 1
+    ktora::C_WString dir_cat1; // joining texts of folder names
     ktora::C_WString dir_cat2;
     ktora::C_WString txt_cat1; // joining texts of text lines
     ktora::C_WString txt_cat2;
     ktora::C_WString txt_cat3;
-    ktora::C_WString txt_front; // leading text of every text line
+    ktora::C_WString txt_front;   // leading text of every text line
+    ktora::C_WString dest_dir;    // the container: destination + "\" + the source's last name
+    ktora::C_WString src_dir;     // the source folder
+    ktora::C_FileStream out_info; // outinfo.txt, open only when text output is on; closed
+                                  // when the record is destroyed
 };

@@ -8,14 +8,13 @@ using ktora::C_WString;
 
 namespace {
 
-CopyState worked_example() {
-    CopyState s;
+// Fills in place: the record owns its summary file and is not copied.
+void worked_example(CopyState& s) {
     s.dir_cat1 = L"_";
     s.dir_cat2 = L"x";
     s.txt_front = L"ID:";
     s.txt_cat1 = L"A";
     s.txt_cat3 = L"C";
-    return s;
 }
 
 std::wstring str(const C_WString& s) {
@@ -83,7 +82,8 @@ TEST(NamingRules, WorkedExamples) {
         {false, 1, L"aa", 0, L"photoaa_x", 3, L"ID:A.C/photoaa_x"},
     };
     for (const Row& row : rows) {
-        CopyState s = worked_example();
+        CopyState s;
+        worked_example(s);
         s.is_number = row.isNumber;
         s.number = row.number;
         s.letters = row.letters;
