@@ -13,5 +13,5 @@ function(ktora_add_gtest name dir)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
     # Discovery runs the test exe under Wine when the test runs, not at build time.
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                         PROPERTIES TIMEOUT 300)
+                         PROPERTIES TIMEOUT 300 LABELS ${name})
 endfunction()

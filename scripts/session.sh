@@ -22,7 +22,11 @@ ktora_session_start() {
         rm -f "$fdfile"
     fi
     trap ktora_session_stop EXIT
-    # A persistent wineserver; the first Wine run must not write to a pipe (it would never see EOF).
-    wineserver -p >/dev/null 2>&1
+    # A persistent wineserver. One left lingering by an earlier step (a build hook, say) would
+    # make -p fail and then exit in the middle of the run, so end it first.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    wineserver -p >/dev/null 2>&1 || { echo "session: wineserver did not start" >&2; return 1; }
+    # The first Wine run must not write to a pipe: it would never see end of file.
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
