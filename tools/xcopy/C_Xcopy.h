@@ -75,7 +75,6 @@ private:
     bool m_bOverwriteAll = false;
     bool m_bStop = false;
     bool m_bErrors = false;
-    bool m_bBadParameters = false;
     int m_nCopied = 0;
 };
 
