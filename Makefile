@@ -1,4 +1,4 @@
-.PHONY: all build test run clean
+.PHONY: all build test run clean dist bench
 
 all: build
 
@@ -10,6 +10,12 @@ test:
 
 run:
 	scripts/run.sh
+
+dist:
+	scripts/dist.sh
+
+bench:
+	scripts/bench.sh
 
 clean:
 	rm -rf build dist

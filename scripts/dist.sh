@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# make dist: builds, then packs the portable release dist/Kasumido-<version>-win64.zip: the two
+# programs, the sample profiles in "list" and a short usage text. The copier (xcopy) is the
+# system's own and never goes into the zip.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+scripts/build.sh
+
+version=$(sed -n 's/^#define KASUMIDO_VERSION_TEXT "\(.*\)"$/\1/p' app/version.h)
+[ -n "$version" ] || { echo "dist: no version in app/version.h" >&2; exit 1; }
+project=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' build/CMakeCache.txt)
+if [ -n "$project" ] && [ "$project" != "$version" ]; then
+    echo "dist: app/version.h says $version but CMakeLists.txt says $project" >&2
+    exit 1
+fi
+
+name=Kasumido-$version-win64
+stage=build/dist/$name
+rm -rf build/dist
+mkdir -p "$stage/list" dist
+
+programs=(Kasumido.exe kasumido-batch.exe)
+for exe in "${programs[@]}"; do
+    [ -f "build/bin/$exe" ] || { echo "dist: build/bin/$exe was not built" >&2; exit 1; }
+    x86_64-w64-mingw32-strip -o "$stage/$exe" "build/bin/$exe"
+    # Portable means nothing to install: only system DLLs may be imported.
+    extra=$(x86_64-w64-mingw32-objdump -p "$stage/$exe" | sed -n 's/^\s*DLL Name: //p' |
+        grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|winmm|msvcrt|shlwapi|version|api-ms-win-[a-z0-9-]+)\.dll$' || true)
+    [ -z "$extra" ] || { echo "dist: $exe needs $extra" >&2; exit 1; }
+done
+cp samples/list/*.txt "$stage/list/"
+# The usage text for Windows: UTF-8 with a byte-order mark and CR LF line ends.
+{ printf '\xef\xbb\xbf'; sed 's/$/\r/' scripts/dist/README.txt; } >"$stage/README.txt"
+
+zip_path=dist/$name.zip
+rm -f "$zip_path"
+(cd build/dist && TZ=UTC zip -q -r -X "../../$zip_path" "$name")
+
+if unzip -Z1 "$zip_path" | grep -qi 'xcopy'; then
+    echo "dist: $zip_path must not carry xcopy" >&2
+    exit 1
+fi
+echo "dist: $zip_path"
+unzip -l "$zip_path" | sed 's/^/  /'
