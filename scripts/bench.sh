@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# make bench: measures and reports, in one run on this machine; it never fails on a figure.
+#  (a) N copies of a sample tree through Kasumido's batch run vs the same N copier command lines
+#      started directly (ratio batch/direct, median of alternating rounds);
+#  (b) MB/s of the library's Japanese conversions and Base64 beside iconv and base64 on Linux;
+#  (c) C_IniFile::GetStr over 100/1,000/10,000 keys and C_Find over folders of as many files.
+# Figures also go to build/bench/report.txt.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$(pwd)
+scripts/build.sh >/dev/null
+
+copies=${BENCH_COPIES:-20}
+rounds=${BENCH_ROUNDS:-7}
+work=$root/build/bench/work
+raw=$root/build/bench/raw.txt
+report=$root/build/bench/report.txt
+rm -rf "$work"
+mkdir -p "$work/src/photo"
+: >"$raw"
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# The sample tree: 60 files from 1 KB to 256 KB in three levels, an empty folder, about 5 MB.
+for d in 0 1 2; do
+    dir=$work/src/photo/set$d/sub$d
+    mkdir -p "$dir" "$work/src/photo/empty$d"
+    for i in $(seq 1 20); do
+        head -c $(((i * 13 % 256 + 1) * 1024)) /dev/urandom >"$work/src/photo/set$d/f$i.bin"
+    done
+    head -c 4096 /dev/urandom >"$dir/deep.bin"
+done
+for n in 100 1000 10000; do
+    mkdir -p "$work/files_$n"
+    (cd "$work/files_$n" && seq -f 'file%05g.txt' 1 "$n" | xargs touch)
+done
+
+source scripts/session.sh
+ktora_session_start
+started=$(date +%s)
+
+if [ -f build/bench/bench_copy.exe ]; then
+    echo "bench: (a) $copies copies x $rounds rounds, batch run vs direct copier starts"
+    scripts/wine-run.sh build/bench/bench_copy.exe "$(winpath "$root/build/bin/kasumido-batch.exe")" \
+        "$(winpath "$work/src/photo")" "$(winpath "$work")" "$copies" "$rounds" \
+        "$(winpath "$raw")" </dev/null >"$work/copy.log" 2>&1 || echo "bench: bench_copy failed"
+fi
+if [ -f build/bench/bench_text.exe ]; then
+    echo "bench: (b) text conversions"
+    scripts/wine-run.sh build/bench/bench_text.exe "$(winpath "$work")" "$(winpath "$raw")" \
+        </dev/null >"$work/text.log" 2>&1 || echo "bench: bench_text failed"
+fi
+if [ -f build/bench/bench_scale.exe ]; then
+    echo "bench: (c) settings files and folder listings"
+    scripts/wine-run.sh build/bench/bench_scale.exe "$(winpath "$work")" "$(winpath "$raw")" \
+        </dev/null >"$work/scale.log" 2>&1 || echo "bench: bench_scale failed"
+fi
+
+# The same bytes through the Linux tools, best of three (seconds).
+linux_time() {
+    local best=""
+    for _ in 1 2 3; do
+        local t0 t1
+        t0=$(date +%s%N)
+        "$@" >/dev/null 2>&1 || { echo "n/a"; return; }
+        t1=$(date +%s%N)
+        local t=$(((t1 - t0) / 1000))
+        if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
+    done
+    awk -v us="$best" 'BEGIN { printf "%.6f", us / 1e6 }'
+}
+declare -A linux
+if [ -f "$work/sjis.txt" ]; then
+    linux[sjis_to_euc]=$(linux_time iconv -f SHIFT_JIS -t EUC-JP "$work/sjis.txt")
+    linux[euc_to_sjis]=$(linux_time iconv -f EUC-JP -t SHIFT_JIS "$work/euc.txt")
+    linux[sjis_to_jis]=$(linux_time iconv -f SHIFT_JIS -t ISO-2022-JP "$work/sjis.txt")
+    linux[jis_to_sjis]=$(linux_time iconv -f ISO-2022-JP -t SHIFT_JIS "$work/jis.txt")
+    linux[utf8_to_utf16]=$(linux_time iconv -f UTF-8 -t UTF-16LE "$work/utf8.txt")
+    linux[base64_encode]=$(linux_time base64 -w0 "$work/sjis.txt")
+    linux[base64_decode]=$(linux_time base64 -d "$work/base64.txt")
+fi
+
+{
+    echo "Kasumido benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC')"
+    echo "Machine: $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n1), $(nproc) cores," \
+        "$(awk '/MemTotal/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo);" \
+        "$(. /etc/os-release && echo "$PRETTY_NAME"); $(wine --version)"
+    echo
+    echo "(a) Copies through the batch run vs the same copier command lines started directly"
+    awk '/^copy round/ { printf "    round %s: direct %s s, batch %s s\n", $3, $5, $7 }
+         /^copy median/ { printf "    median of the rounds, %s copies each: direct %s s, batch %s s, ratio %s (target <= 1.05)\n", $4, $6, $8, $10 }' "$raw"
+    if grep -q '^text ' "$raw"; then
+        echo
+        echo "(b) Text conversions (about 4 MB of Japanese text; best of 3)"
+        printf '    %-14s %10s %12s %12s %8s\n' conversion "MB in" "ktora MB/s" "Linux MB/s" ratio
+        while read -r _ name _ bytes _ seconds; do
+            [ "$name" = check ] && continue
+            l=${linux[$name]:-n/a}
+            awk -v n="$name" -v b="$bytes" -v s="$seconds" -v l="$l" 'BEGIN {
+                k = b / s / 1e6
+                if (l == "n/a" || l == 0) { printf "    %-14s %10.2f %12.1f %12s %8s\n", n, b / 1e6, k, "n/a", "n/a" }
+                else { m = b / l / 1e6; printf "    %-14s %10.2f %12.1f %12.1f %8.2f\n", n, b / 1e6, k, m, k / m } }'
+        done < <(grep '^text ' "$raw")
+        grep -q '^text check ok' "$raw" || echo "    (the round trips did not agree: figures are suspect)"
+        echo "    Linux side: glibc iconv (SHIFT_JIS, EUC-JP, ISO-2022-JP, UTF-16LE) and coreutils base64."
+    fi
+    if grep -q '^ini \|^find ' "$raw"; then
+        echo
+        echo "(c) Growth with size"
+        awk '/^ini keys/ { printf "    C_IniFile::GetStr, %6d keys: %10s us per lookup\n", $3, $5 }
+             /^find files/ { printf "    C_Find listing,    %6d files: %10s ms (%s found)\n", $3, $7, $5 }' "$raw"
+    fi
+    echo
+    echo "Total time: $(($(date +%s) - started)) s"
+} | tee "$report"
+rm -rf "$work"
