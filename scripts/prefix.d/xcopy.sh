@@ -18,5 +18,6 @@ fi
 if ! grep -A20 -F '[Software\\Wine\\DllOverrides]' "$WINEPREFIX/user.reg" 2>/dev/null |
     sed -n '2,/^\[/p' | grep -qF '"xcopy.exe"="native"'; then
     wine reg add 'HKCU\Software\Wine\DllOverrides' /v xcopy.exe /t REG_SZ /d native /f \
-        </dev/null >/dev/null 2>&1
+        </dev/null >/dev/null 2>&1 ||
+        { echo "xcopy hook: could not set the native-first override" >&2; exit 1; }
 fi
