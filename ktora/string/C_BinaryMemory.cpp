@@ -108,12 +108,15 @@ char* C_BinaryMemory::GetStringA() {
 
 wchar_t* C_BinaryMemory::GetStringW() {
     const unsigned long capacity = Capacity();
-    if (m_nLength + 1 >= capacity) {
+    // The terminating unit starts at the next even offset: with an odd length it needs the
+    // two bytes after the padding byte, one more than the two bytes after the data.
+    const unsigned long needed = ((m_nLength + 1) & ~1ul) + 2;
+    if (m_nLength + 1 >= capacity || capacity < needed) {
         unsigned long grow = m_nLength ? capacity % m_nLength : 0;
         if (grow == 0) {
             grow = 2;
         }
-        if (!ReCreate(capacity + grow)) {
+        if (!ReCreate(capacity + grow < needed ? needed : capacity + grow)) {
             return nullptr;
         }
     }

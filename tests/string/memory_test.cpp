@@ -104,6 +104,18 @@ TEST(BinaryMemory, TerminatorRoomForNarrowAndWideText) {
     EXPECT_EQ(12u, w.Capacity());
     EXPECT_STREQ(L"abcde", s);
 
+    // An odd byte count: the terminating unit lies after the padding byte, so the block
+    // must reach one byte further than two bytes after the data.
+    for (unsigned long capacity : {5ul, 7ul}) {
+        C_BinaryMemory odd(capacity);
+        odd.Add("abcde", 5);
+        wchar_t* units = odd.GetStringW();
+        ASSERT_NE(nullptr, units);
+        EXPECT_GE(odd.Capacity(), 8u) << capacity;
+        EXPECT_EQ(L'\0', units[3]) << capacity;
+        EXPECT_EQ(5u, odd.Length());
+    }
+
     C_BinaryMemory empty;
     ASSERT_NE(nullptr, empty.GetString());
     EXPECT_EQ(L'\0', empty.GetString()[0]);
