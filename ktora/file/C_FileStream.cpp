@@ -100,6 +100,12 @@ void C_FileStream::SetHandle(int fd, const int& owns) {
     if (fd == -1) {
         return;
     }
+    if (fd == m_nFd) {
+        // Our own descriptor: only the ownership changes (closing it first would leave the
+        // stream holding a closed descriptor).
+        m_bOwns = owns;
+        return;
+    }
     Close();
     m_nFd = fd;
     m_bOwns = owns;

@@ -349,6 +349,21 @@ TEST(FileStream, DeleteOnCloseAndAdoptedDescriptors) {
         EXPECT_EQ(1, fs.Close());
     }
     EXPECT_EQ(-1, _close(fd));
+
+    // Handing the stream its own descriptor again changes only the ownership: the stream
+    // keeps a working descriptor and, no longer owning it, leaves it open.
+    ASSERT_EQ(0, _wsopen_s(&fd, kept.c_str(), kRwCreate, _SH_DENYNO, _S_IREAD | _S_IWRITE));
+    {
+        C_FileStream fs;
+        fs.SetHandle(fd, 1);
+        fs.SetHandle(fd, 0);
+        EXPECT_EQ(1, fs.IsOpen());
+        EXPECT_EQ(3, fs.Seek(0, SEEK_END));
+        EXPECT_EQ(1, fs.Write("?", 1));
+        EXPECT_EQ(1, fs.Close());
+    }
+    EXPECT_EQ(0, _close(fd));
+    EXPECT_EQ("ok!?", test::ReadBytes(kept));
 }
 
 TEST(FileStream, OpenDeniesWriteToOtherOpeners) {
