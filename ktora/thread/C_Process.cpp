@@ -174,6 +174,11 @@ unsigned long C_Process::Run(wchar_t const* program, wchar_t const* arguments, i
     if (line.size() >= 1 && line[0] == L'"' && (line.size() == 1 || line.back() != L'"')) {
         line += L'"';
     }
+    // An unquoted path with a blank would be cut there by the system, which then runs
+    // another program (C:\Program.exe for C:\Program Files\...).
+    if (!line.empty() && line[0] != L'"' && line.find_first_of(L" \t") != std::wstring::npos) {
+        line = L'"' + line + L'"';
+    }
     if (arguments && *arguments) {
         line += L' ';
         line += arguments;

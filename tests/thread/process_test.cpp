@@ -84,6 +84,36 @@ TEST(Process, CmdChildExitCodeAndRunAgainAfterJoin) {
     EXPECT_EQ(4, p.GetExitCode(&ok));
 }
 
+TEST(Process, ProgramPathWithABlankRunsThatProgram) {
+    wchar_t temp[MAX_PATH];
+    ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+    const std::wstring dir =
+        std::wstring(temp) + L"ktora-proc-blank-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring sub = dir + L"\\with blank";
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
+    const std::wstring real = sub + L"\\thread_child.exe";
+    // The decoy sits where an unquoted command line is looked up first (<dir>\with.exe);
+    // it would see "blank\thread_child.exe" as its mode and exit with 2.
+    const std::wstring decoy = dir + L"\\with.exe";
+    bool copied = CopyFileW(ChildPath().c_str(), real.c_str(), FALSE) &&
+                  CopyFileW(ChildPath().c_str(), decoy.c_str(), FALSE);
+    int code = -1;
+    if (copied) {
+        C_Process p;
+        if (p.Run(real.c_str(), L"exit 9", 0, 0, 0, nullptr, nullptr) != kFailed &&
+            p.Join(10000) == 0) {
+            code = p.GetExitCode(nullptr);
+        }
+    }
+    DeleteFileW(real.c_str());
+    DeleteFileW(decoy.c_str());
+    RemoveDirectoryW(sub.c_str());
+    RemoveDirectoryW(dir.c_str());
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(9, code);
+}
+
 TEST(Process, QuotedProgramKeepsItsArgumentsOutsideTheQuotes) {
     C_Process p;
     std::wstring quoted = L"\"" + ChildPath() + L"\"";
