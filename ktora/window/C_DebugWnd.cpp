@@ -1,0 +1,983 @@
+#include "ktora/window/C_DebugWnd.h"
+
+#include <commdlg.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+#include "ktora/system/System.h"
+
+namespace ktora {
+
+namespace {
+
+// WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VSCROLL
+constexpr DWORD kStyle = 0xEF0000;
+// "デバッグ Ver1.07"
+constexpr wchar_t kDefaultTitle[] = L"\u30c7\u30d0\u30c3\u30b0 Ver1.07";
+// A lookup closer than this to the cached line walks from there.
+constexpr int kCacheReach = 500;
+// Room of the formatting buffers, terminator included.
+constexpr int kFormatUnits = 2048;
+
+enum : UINT {
+    kIdClear = 2500,
+    kIdSeparator = 2501,
+    kIdCopyLine = 2502,
+    kIdCopyAll = 2503,
+    kIdLineNumbers = 2504,
+    kIdFont = 2505,
+};
+
+constexpr UINT kScrollMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+
+// Signed client coordinates of a mouse message (windowsx.h is left out: its SelectFont macro
+// would clash with C_WFont::SelectFont).
+int XOf(LPARAM lParam) {
+    return static_cast<short>(LOWORD(lParam));
+}
+int YOf(LPARAM lParam) {
+    return static_cast<short>(HIWORD(lParam));
+}
+
+bool IsLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Formats into buffer, cut to fit with the terminator always written; a cut never leaves half a
+// surrogate pair behind.
+void FormatW(wchar_t (&buffer)[kFormatUnits], wchar_t const* format, va_list args) {
+    int n = _vsnwprintf(buffer, kFormatUnits - 1, format, args);
+    buffer[kFormatUnits - 1] = L'\0';
+    if (n < 0 || n >= kFormatUnits - 1) {
+        size_t length = wcslen(buffer);
+        if (length > 0 && buffer[length - 1] >= 0xD800 && buffer[length - 1] <= 0xDBFF) {
+            buffer[length - 1] = L'\0';
+        }
+    }
+}
+
+// The narrow twin: a cut never leaves a Shift_JIS lead byte without its trail byte.
+void FormatA(char (&buffer)[kFormatUnits], char const* format, va_list args) {
+    int n = _vsnprintf(buffer, kFormatUnits - 1, format, args);
+    buffer[kFormatUnits - 1] = '\0';
+    if (n < 0 || n >= kFormatUnits - 1) {
+        size_t length = strlen(buffer);
+        size_t i = 0;
+        while (i < length) {
+            if (IsLeadByte(static_cast<unsigned char>(buffer[i]))) {
+                if (i + 1 >= length) {
+                    buffer[i] = '\0';
+                    break;
+                }
+                i += 2;
+            } else {
+                ++i;
+            }
+        }
+    }
+}
+
+} // namespace
+
+C_DebugWnd* C_DebugWnd::m_this = nullptr;
+
+C_DebugWnd::C_DebugWnd() : m_wc() {
+    _D_Init();
+    m_this = this;
+}
+
+C_DebugWnd::~C_DebugWnd() {
+    D_Destroy();
+    // No message may reach an object that is gone.
+    if (m_this == this) {
+        m_this = nullptr;
+    }
+}
+
+void C_DebugWnd::_D_Init() {
+    m_nClientWidth = 0;
+    m_nClientHeight = 0;
+    m_nBufferWidth = 0;
+    m_nBufferHeight = 0;
+    m_textColor = RGB(0, 0, 0);
+    m_backColor = RGB(255, 255, 255);
+    m_hDrawDC = nullptr;
+    m_hDrawBmp = nullptr;
+    m_hDrawOldBmp = nullptr;
+    m_hBackDC = nullptr;
+    m_hBackBmp = nullptr;
+    m_hBackOldBmp = nullptr;
+    m_si = SCROLLINFO();
+    m_si.cbSize = sizeof(SCROLLINFO);
+    m_si.fMask = kScrollMask;
+    m_si.nPage = 1;
+    m_nTextHeight = 0;
+    m_nCount = 0;
+    m_hMenu = nullptr;
+    m_pLast = nullptr;
+    m_pCache = nullptr;
+    m_nCache = -1;
+    m_bNewLine = 0;
+    m_nSelect = -1;
+    m_nTab = 4;
+    m_nDrawLine = 0;
+}
+
+LRESULT CALLBACK C_DebugWnd::gWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    C_DebugWnd* self = m_this;
+    if (!self) {
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    try {
+        return self->D_WndProc(hwnd, message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind through the system's message dispatch.
+        return 0;
+    }
+}
+
+int C_DebugWnd::_FontHeight() const {
+    int height = m_font.GetFontHeight();
+    return height > 0 ? height : 1;
+}
+
+int C_DebugWnd::D_Create(C_WString const& className, int const& width, int const& height,
+                         int const& x, int const& y, C_WString const& title, int const& visible) {
+    if (m_wnd.GetHWnd()) {
+        return 0;
+    }
+    std::vector<wchar_t> path(32768);
+    DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0 || n >= path.size() || !::GetModuleHandleW(path.data())) {
+        return 0;
+    }
+    // An already registered class is fine.
+    C_Wnd::RegistWnd(gWndProc, className, nullptr);
+
+    C_WString caption = title.Empty() ? C_WString(kDefaultTitle) : title;
+    unsigned long style = kStyle | (visible ? WS_VISIBLE : 0);
+    if (!m_wnd.MakeWindow(nullptr, className, caption, style, width, height, nullptr)) {
+        return 0;
+    }
+    HWND hwnd = m_wnd.GetHWnd();
+
+    RECT outer = {0, 0, width, height};
+    ::AdjustWindowRect(&outer, kStyle, FALSE);
+    ::SetWindowPos(hwnd, nullptr, x, y, outer.right - outer.left + ::GetSystemMetrics(SM_CXVSCROLL),
+                   outer.bottom - outer.top, 0);
+
+    RECT client = {};
+    ::GetClientRect(hwnd, &client);
+    m_nClientWidth = client.right;
+    m_nClientHeight = client.bottom;
+
+    // The buffers cover the requested size and at least the client area.
+    int bufferWidth = width > client.right ? width : static_cast<int>(client.right);
+    int bufferHeight = height > client.bottom ? height : static_cast<int>(client.bottom);
+    HDC dc = ::GetDC(hwnd);
+    bool made = dc && _MakeBuffers(dc, bufferWidth, bufferHeight);
+    if (dc) {
+        ::ReleaseDC(hwnd, dc);
+    }
+    if (!made) {
+        D_Destroy();
+        return 0;
+    }
+    _FillBackground();
+
+    m_font = C_WFont::GetDefaultFont();
+    m_font.SelectFont(m_hDrawDC);
+    m_nTextHeight = m_nCount * _FontHeight();
+    ::SetTextColor(m_hDrawDC, m_textColor);
+    ::SetBkMode(m_hDrawDC, TRANSPARENT);
+
+    m_hMenu = ::CreatePopupMenu();
+    if (m_hMenu) {
+        UINT const at = MF_BYPOSITION;
+        ::InsertMenuW(m_hMenu, static_cast<UINT>(-1), at | MF_STRING, kIdClear,
+                      L"\u30d0\u30c3\u30d5\u30a1\u306e\u30af\u30ea\u30a2"); // バッファのクリア
+        ::InsertMenuW(m_hMenu, static_cast<UINT>(-1), at | MF_SEPARATOR, kIdSeparator, nullptr);
+        ::InsertMenuW(m_hMenu, static_cast<UINT>(-1), at | MF_STRING, kIdCopyLine,
+                      L"\u9078\u629e\u884c\u306e\u30b3\u30d4\u30fc"); // 選択行のコピー
+        ::InsertMenuW(
+            m_hMenu, static_cast<UINT>(-1), at | MF_STRING, kIdCopyAll,
+            L"\u3059\u3079\u3066\u306e\u884c\u306e\u5168\u30b3\u30d4\u30fc"); // すべての行の全コピー
+        ::InsertMenuW(m_hMenu, static_cast<UINT>(-1), at | MF_SEPARATOR, kIdSeparator, nullptr);
+        ::InsertMenuW(
+            m_hMenu, static_cast<UINT>(-1), at | MF_STRING, kIdLineNumbers,
+            L"\u884c\u756a\u53f7\u306e\u8868\u793a\u306e\u5207\u308a\u66ff\u3048"); // 行番号の表示の切り替え
+        ::InsertMenuW(m_hMenu, static_cast<UINT>(-1), at | MF_STRING, kIdFont,
+                      L"\u30d5\u30a9\u30f3\u30c8\u9078\u629e"); // フォント選択
+    }
+    m_nSelect = -1;
+    m_nTab = 4;
+    ::InvalidateRect(hwnd, nullptr, FALSE);
+    return 1;
+}
+
+bool C_DebugWnd::_MakeBuffers(HDC dc, int width, int height) {
+    if (width < 1) {
+        width = 1;
+    }
+    if (height < 1) {
+        height = 1;
+    }
+    m_hDrawDC = ::CreateCompatibleDC(dc);
+    m_hDrawBmp = ::CreateCompatibleBitmap(dc, width, height);
+    m_hBackDC = ::CreateCompatibleDC(dc);
+    m_hBackBmp = ::CreateCompatibleBitmap(dc, width, height);
+    if (!m_hDrawDC || !m_hDrawBmp || !m_hBackDC || !m_hBackBmp) {
+        _DeleteBuffers();
+        return false;
+    }
+    m_hDrawOldBmp = ::SelectObject(m_hDrawDC, m_hDrawBmp);
+    m_hBackOldBmp = ::SelectObject(m_hBackDC, m_hBackBmp);
+    m_nBufferWidth = width;
+    m_nBufferHeight = height;
+    return true;
+}
+
+void C_DebugWnd::_DeleteBuffers() {
+    if (m_hDrawDC) {
+        m_font.SelectBackFont(m_hDrawDC);
+        if (m_hDrawOldBmp) {
+            ::SelectObject(m_hDrawDC, m_hDrawOldBmp);
+        }
+        ::DeleteDC(m_hDrawDC);
+    }
+    if (m_hDrawBmp) {
+        ::DeleteObject(m_hDrawBmp);
+    }
+    if (m_hBackDC) {
+        if (m_hBackOldBmp) {
+            ::SelectObject(m_hBackDC, m_hBackOldBmp);
+        }
+        ::DeleteDC(m_hBackDC);
+    }
+    if (m_hBackBmp) {
+        ::DeleteObject(m_hBackBmp);
+    }
+    m_hDrawDC = nullptr;
+    m_hDrawBmp = nullptr;
+    m_hDrawOldBmp = nullptr;
+    m_hBackDC = nullptr;
+    m_hBackBmp = nullptr;
+    m_hBackOldBmp = nullptr;
+}
+
+void C_DebugWnd::_FillBackground() {
+    if (!m_hBackDC) {
+        return;
+    }
+    HBRUSH brush = ::CreateSolidBrush(m_backColor);
+    if (!brush) {
+        return;
+    }
+    RECT r;
+    ::SetRect(&r, 0, 0, m_nBufferWidth, m_nBufferHeight);
+    ::FillRect(m_hBackDC, &r, brush);
+    ::DeleteObject(brush);
+}
+
+void C_DebugWnd::D_Destroy() {
+    if (m_wnd.GetHWnd()) {
+        // WM_DESTROY comes back here with the handle already forgotten.
+        m_wnd.KillWindow();
+    }
+    _DeleteBuffers();
+    if (m_hMenu) {
+        ::DestroyMenu(m_hMenu);
+        m_hMenu = nullptr;
+    }
+    _FreeLines();
+    _D_ClearCache();
+    m_nCount = 0;
+    m_nTextHeight = 0;
+    m_nSelect = -1;
+    m_si.nPos = 0;
+    m_si.nMax = 0;
+}
+
+void C_DebugWnd::_FreeLines() {
+    // One line at a time: a long list must not be freed by recursion.
+    m_pLast = nullptr;
+    while (m_pFirst) {
+        std::unique_ptr<tag_DebugStr> next = std::move(m_pFirst->next);
+        m_pFirst = std::move(next);
+    }
+}
+
+void C_DebugWnd::_D_ClearCache() {
+    m_pCache = nullptr;
+    m_nCache = -1;
+}
+
+void C_DebugWnd::_AddLine(wchar_t const* text, size_t length) {
+    std::unique_ptr<tag_DebugStr> node(new tag_DebugStr);
+    node->text.assign(text, length);
+    node->prev = m_pLast;
+    tag_DebugStr* added = node.get();
+    if (m_pLast) {
+        m_pLast->next = std::move(node);
+    } else {
+        m_pFirst = std::move(node);
+    }
+    m_pLast = added;
+    ++m_nCount;
+    m_nTextHeight += _FontHeight();
+}
+
+void C_DebugWnd::_D_AddString(wchar_t const* text) {
+    if (!m_bNewLine) {
+        _AddLine(text, wcslen(text));
+        return;
+    }
+    // CR, LF and CR LF each end a line; a separator at the end leaves a last empty line.
+    wchar_t const* start = text;
+    wchar_t const* p = text;
+    while (*p) {
+        if (*p == L'\r' || *p == L'\n') {
+            _AddLine(start, static_cast<size_t>(p - start));
+            if (p[0] == L'\r' && p[1] == L'\n') {
+                ++p;
+            }
+            ++p;
+            start = p;
+        } else {
+            ++p;
+        }
+    }
+    _AddLine(start, static_cast<size_t>(p - start));
+}
+
+wchar_t const* C_DebugWnd::_D_GetString(int index) {
+    if (!m_pFirst || index < 0 || index >= m_nCount) {
+        return nullptr;
+    }
+    tag_DebugStr* node = nullptr;
+    int diff = index - m_nCache;
+    if (m_nCache >= 0 && m_pCache && diff < kCacheReach && diff > -kCacheReach) {
+        node = m_pCache;
+        for (; node && diff > 0; --diff) {
+            node = node->next.get();
+        }
+        for (; node && diff < 0; ++diff) {
+            node = node->prev;
+        }
+    } else if (index >= kCacheReach && m_nCount >= kCacheReach && index > m_nCount - kCacheReach) {
+        node = m_pLast;
+        for (int steps = m_nCount - 1 - index; node && steps > 0; --steps) {
+            node = node->prev;
+        }
+    } else {
+        node = m_pFirst.get();
+        for (int steps = index; node && steps > 0; --steps) {
+            node = node->next.get();
+        }
+    }
+    if (!node) {
+        return nullptr;
+    }
+    m_pCache = node;
+    m_nCache = index;
+    return node->text.c_str();
+}
+
+void C_DebugWnd::_ApplyScroll(HWND window, BOOL redraw) {
+    // Keep the position inside the range, so a later scroll moves the way it was asked to.
+    if (m_si.nPos > m_si.nMax) {
+        m_si.nPos = m_si.nMax;
+    }
+    if (m_si.nPos < 0) {
+        m_si.nPos = 0;
+    }
+    m_si.cbSize = sizeof(SCROLLINFO);
+    m_si.fMask = kScrollMask;
+    m_si.nMin = 0;
+    m_si.nPage = 1;
+    if (window) {
+        ::SetScrollInfo(window, SB_VERT, &m_si, redraw);
+    }
+}
+
+void C_DebugWnd::_Follow(int before) {
+    HWND hwnd = m_wnd.GetHWnd();
+    if (m_nTextHeight >= m_nClientHeight) {
+        m_si.nMax = m_nCount - m_nClientHeight / _FontHeight();
+        if (m_nTextHeight != m_nClientHeight) {
+            m_si.nPos += m_nCount - before;
+        }
+        // The bar is redrawn with the next paint, not once per line: a synchronous redraw
+        // costs milliseconds, and output comes in bursts.
+        _ApplyScroll(hwnd, FALSE);
+        ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+        return;
+    }
+    ::InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void C_DebugWnd::D_Out(wchar_t const* text) {
+    if (!text || !m_wnd.GetHWnd()) {
+        return;
+    }
+    int before = m_nCount;
+    try {
+        _D_AddString(text);
+    } catch (...) {
+        // Out of memory: the line is lost, the window stays usable.
+    }
+    _Follow(before);
+}
+
+void C_DebugWnd::D_OutW(wchar_t const* text) {
+    D_Out(text);
+}
+
+void C_DebugWnd::D_OutA(char const* text) {
+    if (!text || !m_wnd.GetHWnd()) {
+        return;
+    }
+    int units = 0;
+    std::unique_ptr<wchar_t[]> wide(
+        common::System::sjis_to_utf16(text, static_cast<int>(std::strlen(text)), &units));
+    if (!wide) {
+        return;
+    }
+    D_Out(wide.get());
+}
+
+void C_DebugWnd::D_Outf(wchar_t const* format, ...) {
+    if (!format || !m_wnd.GetHWnd()) {
+        return;
+    }
+    wchar_t buffer[kFormatUnits];
+    va_list args;
+    va_start(args, format);
+    FormatW(buffer, format, args);
+    va_end(args);
+    D_Out(buffer);
+}
+
+void C_DebugWnd::D_OutfW(wchar_t const* format, ...) {
+    if (!format || !m_wnd.GetHWnd()) {
+        return;
+    }
+    wchar_t buffer[kFormatUnits];
+    va_list args;
+    va_start(args, format);
+    FormatW(buffer, format, args);
+    va_end(args);
+    D_Out(buffer);
+}
+
+void C_DebugWnd::D_OutfA(char const* format, ...) {
+    if (!format || !m_wnd.GetHWnd()) {
+        return;
+    }
+    char buffer[kFormatUnits];
+    va_list args;
+    va_start(args, format);
+    FormatA(buffer, format, args);
+    va_end(args);
+    D_OutA(buffer);
+}
+
+void C_DebugWnd::D_FastOut(wchar_t const* text) {
+    if (!text || !m_wnd.GetHWnd()) {
+        return;
+    }
+    try {
+        _D_AddString(text);
+    } catch (...) {
+    }
+}
+
+void C_DebugWnd::D_FastOutf(wchar_t const* format, ...) {
+    if (!format || !m_wnd.GetHWnd()) {
+        return;
+    }
+    wchar_t buffer[kFormatUnits];
+    va_list args;
+    va_start(args, format);
+    FormatW(buffer, format, args);
+    va_end(args);
+    D_FastOut(buffer);
+}
+
+int C_DebugWnd::D_Move(int const& x, int const& y) {
+    HWND hwnd = m_wnd.GetHWnd();
+    if (!hwnd) {
+        return 0;
+    }
+    return ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE) ? 1 : 0;
+}
+
+int C_DebugWnd::D_Size(int const& width, int const& height) {
+    HWND hwnd = m_wnd.GetHWnd();
+    if (!hwnd) {
+        return 0;
+    }
+    RECT outer = {0, 0, width, height};
+    ::AdjustWindowRect(&outer, kStyle, FALSE);
+    if (!::SetWindowPos(hwnd, nullptr, 0, 0,
+                        outer.right - outer.left + ::GetSystemMetrics(SM_CXVSCROLL),
+                        outer.bottom - outer.top, SWP_NOMOVE)) {
+        return 0;
+    }
+    ::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+    return 1;
+}
+
+int C_DebugWnd::D_Visible(int show) {
+    HWND hwnd = m_wnd.GetHWnd();
+    if (!hwnd) {
+        return 0;
+    }
+    ::ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE);
+    return 1;
+}
+
+int C_DebugWnd::D_SetTitle(C_WString const& title) {
+    HWND hwnd = m_wnd.GetHWnd();
+    if (!hwnd) {
+        return 0;
+    }
+    return ::SetWindowTextW(hwnd, title.GetString()) ? 1 : 0;
+}
+
+void C_DebugWnd::D_SetTextColor(unsigned long const& color) {
+    HWND hwnd = m_wnd.GetHWnd();
+    if (!hwnd) {
+        return;
+    }
+    m_textColor = color;
+    if (m_hDrawDC) {
+        ::SetTextColor(m_hDrawDC, m_textColor);
+        ::SetBkMode(m_hDrawDC, TRANSPARENT);
+    }
+    ::InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void C_DebugWnd::D_SetBackground(unsigned long const& color) {
+    HWND hwnd = m_wnd.GetHWnd();
+    if (!hwnd) {
+        return;
+    }
+    m_backColor = color;
+    _FillBackground();
+    ::InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void C_DebugWnd::D_SetNewLine(int split) {
+    m_bNewLine = split;
+}
+
+void C_DebugWnd::D_SetFont(C_WFont const& font) {
+    if (&font != &m_font) {
+        // The old font leaves the drawing buffer before it is deleted.
+        if (m_hDrawDC) {
+            m_font.SelectBackFont(m_hDrawDC);
+        }
+        m_font = font;
+        if (m_hDrawDC) {
+            m_font.SelectFont(m_hDrawDC);
+        }
+    }
+    m_nTextHeight = _FontHeight() * m_nCount;
+    HWND hwnd = m_wnd.GetHWnd();
+    if (hwnd) {
+        // Another height shows another number of lines.
+        ::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(m_nClientWidth, m_nClientHeight));
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+    }
+}
+
+void C_DebugWnd::D_SetDrawLine(int on) {
+    int flag = on ? ~0 : 0;
+    if (flag == m_nDrawLine) {
+        return;
+    }
+    m_nDrawLine = flag;
+    if (HWND hwnd = m_wnd.GetHWnd()) {
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+    }
+}
+
+int C_DebugWnd::D_SelectLine(int const& line) {
+    if (!m_wnd.GetHWnd() || line <= 0) {
+        return 0;
+    }
+    m_nSelect = line - 1;
+    return 1;
+}
+
+void C_DebugWnd::D_Scroll(int const& lines) {
+    if (HWND hwnd = m_wnd.GetHWnd()) {
+        _D_Scroll(lines, hwnd);
+    }
+}
+
+void C_DebugWnd::_D_Scroll(int const& lines, HWND const& window) {
+    int d = lines;
+    if (d > m_si.nMax - m_si.nPos) {
+        d = m_si.nMax - m_si.nPos;
+    }
+    if (d < -m_si.nPos) {
+        d = -m_si.nPos;
+    }
+    if (d == 0) {
+        return;
+    }
+    m_si.nPos += d;
+    _ApplyScroll(window);
+    ::InvalidateRect(window, nullptr, FALSE);
+}
+
+void C_DebugWnd::D_Clear() {
+    _FreeLines();
+    m_nSelect = -1;
+    _D_ClearCache();
+    m_nTextHeight = 0;
+    m_nCount = 0;
+    if (HWND hwnd = m_wnd.GetHWnd()) {
+        ::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(m_nClientWidth, m_nClientHeight));
+    }
+}
+
+int C_DebugWnd::D_CopyToClipboard() {
+    if (!m_pFirst) {
+        return 0;
+    }
+    size_t bytes = sizeof(wchar_t);
+    for (tag_DebugStr const* node = m_pFirst.get(); node; node = node->next.get()) {
+        bytes += (node->text.size() + 2) * sizeof(wchar_t);
+    }
+    if (!::OpenClipboard(m_wnd.GetHWnd())) {
+        return 0;
+    }
+    ::EmptyClipboard();
+    int done = 0;
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory) {
+        wchar_t* p = static_cast<wchar_t*>(::GlobalLock(memory));
+        if (p) {
+            for (tag_DebugStr const* node = m_pFirst.get(); node; node = node->next.get()) {
+                std::memcpy(p, node->text.data(), node->text.size() * sizeof(wchar_t));
+                p += node->text.size();
+                *p++ = L'\r';
+                *p++ = L'\n';
+            }
+            *p = L'\0';
+            ::GlobalUnlock(memory);
+            done = ::SetClipboardData(CF_UNICODETEXT, memory) ? 1 : 0;
+        }
+        if (!done) {
+            ::GlobalFree(memory);
+        }
+    }
+    ::CloseClipboard();
+    return done;
+}
+
+int C_DebugWnd::D_CopyToClipboard(int const& index) {
+    if (index < 0 || !m_pFirst) {
+        return 0;
+    }
+    wchar_t const* text = _D_GetString(index);
+    if (!text) {
+        return 0;
+    }
+    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    if (!::OpenClipboard(m_wnd.GetHWnd())) {
+        return 0;
+    }
+    ::EmptyClipboard();
+    int done = 0;
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory) {
+        void* p = ::GlobalLock(memory);
+        if (p) {
+            std::memcpy(p, text, bytes);
+            ::GlobalUnlock(memory);
+            done = ::SetClipboardData(CF_UNICODETEXT, memory) ? 1 : 0;
+        }
+        if (!done) {
+            ::GlobalFree(memory);
+        }
+    }
+    ::CloseClipboard();
+    return done;
+}
+
+int C_DebugWnd::D_ShowMenuSetFont() {
+    HWND hwnd = m_wnd.GetHWnd();
+    if (!hwnd) {
+        return 0;
+    }
+    LOGFONTW lf = {};
+    wcsncpy(lf.lfFaceName, m_font.GetFontFace(), LF_FACESIZE - 1);
+    lf.lfHeight = m_font.GetFontHeight();
+    lf.lfUnderline = static_cast<BYTE>(m_font.IsUnderlined());
+    lf.lfStrikeOut = static_cast<BYTE>(m_font.IsDellined());
+    lf.lfItalic = static_cast<BYTE>(m_font.IsItaric());
+    lf.lfWeight = m_font.GetFontWeight();
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+
+    CHOOSEFONTW cf = {};
+    cf.lStructSize = sizeof(cf);
+    cf.hwndOwner = hwnd;
+    cf.lpLogFont = &lf;
+    cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
+    cf.rgbColors = m_textColor;
+    cf.nFontType = SCREEN_FONTTYPE;
+    if (!::ChooseFontW(&cf)) {
+        return 0;
+    }
+    C_WFont chosen(lf);
+    if (m_hDrawDC) {
+        m_font.SelectBackFont(m_hDrawDC);
+    }
+    m_font = chosen;
+    if (m_hDrawDC) {
+        m_font.SelectFont(m_hDrawDC);
+    }
+    m_nTextHeight = _FontHeight() * m_nCount;
+    if (cf.rgbColors != m_textColor) {
+        D_SetTextColor(cf.rgbColors);
+    }
+    ::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(m_nClientWidth, m_nClientHeight));
+    ::InvalidateRect(hwnd, nullptr, FALSE);
+    return 1;
+}
+
+int C_DebugWnd::D_GetCount() const {
+    int count = 0;
+    for (tag_DebugStr const* node = m_pFirst.get(); node; node = node->next.get()) {
+        ++count;
+    }
+    return count;
+}
+
+SIZE C_DebugWnd::D_GetClientSize() {
+    SIZE size = {m_nClientWidth, m_nClientHeight};
+    return size;
+}
+
+void C_DebugWnd::_Paint(HWND window) {
+    ::BitBlt(m_hDrawDC, 0, 0, m_nBufferWidth, m_nBufferHeight, m_hBackDC, 0, 0, SRCCOPY);
+    int fontHeight = _FontHeight();
+    int top = m_si.nPos;
+    int visible = m_nBufferHeight / fontHeight;
+    if (m_nSelect >= top && m_nSelect < top + visible) {
+        RECT row;
+        int y = fontHeight * (m_nSelect - top);
+        ::SetRect(&row, 0, y, m_nBufferWidth, y + fontHeight);
+        ::FillRect(m_hDrawDC, &row, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
+    }
+    std::wstring line;
+    int y = 0;
+    for (int index = top; y < m_nClientHeight; ++index, y += fontHeight) {
+        wchar_t const* text = _D_GetString(index);
+        if (!text) {
+            break;
+        }
+        // The work text grows with the line, its number prefix and its expanded tabs.
+        line.clear();
+        if (m_nDrawLine) {
+            line += std::to_wstring(index + 1);
+            line += L' ';
+        }
+        for (wchar_t const* p = text; *p; ++p) {
+            if (*p == L'\t') {
+                if (m_nTab > 0) {
+                    line.append(static_cast<size_t>(m_nTab), L' ');
+                }
+            } else {
+                line += *p;
+            }
+        }
+        ::TextOutW(m_hDrawDC, 0, y, line.c_str(), static_cast<int>(line.size()));
+    }
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(window, &ps);
+    if (dc) {
+        ::BitBlt(dc, 0, 0, m_nClientWidth, m_nClientHeight, m_hDrawDC, 0, 0, SRCCOPY);
+    }
+    ::EndPaint(window, &ps);
+}
+
+void C_DebugWnd::_SelectAt(HWND window, int y, bool& changed) {
+    changed = false;
+    if (y < 0) {
+        return;
+    }
+    int line = y / _FontHeight() + m_si.nPos;
+    if (line != m_nSelect && line < m_nCount) {
+        m_nSelect = line;
+        ::InvalidateRect(window, nullptr, FALSE);
+        changed = true;
+    }
+}
+
+LRESULT C_DebugWnd::D_WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM& lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+        switch (wParam) {
+        case VK_PRIOR:
+            _D_Scroll(-10, hwnd);
+            return 0;
+        case VK_NEXT:
+            _D_Scroll(10, hwnd);
+            return 0;
+        case VK_END:
+            _D_Scroll(m_nCount, hwnd);
+            return 0;
+        case VK_HOME:
+            _D_Scroll(-m_nCount, hwnd);
+            return 0;
+        case VK_UP:
+            _D_Scroll(-1, hwnd);
+            return 0;
+        case VK_DOWN:
+            _D_Scroll(1, hwnd);
+            return 0;
+        case VK_SHIFT: {
+            // The menu opens where the mouse is; the click message carries client coordinates.
+            POINT pt = {};
+            ::GetCursorPos(&pt);
+            ::ScreenToClient(hwnd, &pt);
+            ::PostMessageW(hwnd, WM_RBUTTONDOWN, 0, MAKELPARAM(pt.x, pt.y));
+            return 0;
+        }
+        default:
+            return ::DefWindowProcW(hwnd, message, wParam, lParam);
+        }
+    case WM_MOUSEWHEEL: {
+        short delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        if (delta != 0) {
+            _D_Scroll(delta > 0 ? -1 : 1, hwnd);
+        }
+        return 0;
+    }
+    case WM_VSCROLL: {
+        int d = 0;
+        switch (LOWORD(wParam)) {
+        case SB_LINEUP:
+            d = -1;
+            break;
+        case SB_LINEDOWN:
+            d = 1;
+            break;
+        case SB_PAGEUP:
+            d = -static_cast<int>(m_si.nPage);
+            break;
+        case SB_PAGEDOWN:
+            d = static_cast<int>(m_si.nPage);
+            break;
+        case SB_THUMBTRACK:
+            d = static_cast<int>(HIWORD(wParam)) - m_si.nPos;
+            break;
+        default:
+            break;
+        }
+        _D_Scroll(d, hwnd);
+        return 0;
+    }
+    case WM_SIZE: {
+        m_nClientWidth = LOWORD(lParam);
+        m_nClientHeight = HIWORD(lParam);
+        bool remade = false;
+        if (m_hDrawDC && m_hBackDC &&
+            (m_nClientWidth > m_nBufferWidth || m_nClientHeight > m_nBufferHeight)) {
+            HDC dc = ::GetDC(hwnd);
+            _DeleteBuffers();
+            bool made = dc && _MakeBuffers(dc, m_nClientWidth, m_nClientHeight);
+            if (dc) {
+                ::ReleaseDC(hwnd, dc);
+            }
+            if (!made) {
+                D_Destroy();
+                return 0;
+            }
+            _FillBackground();
+            m_font.SelectFont(m_hDrawDC);
+            ::SetTextColor(m_hDrawDC, m_textColor);
+            ::SetBkMode(m_hDrawDC, TRANSPARENT);
+            m_nTextHeight = _FontHeight() * m_nCount;
+            remade = true;
+        }
+        m_si.nMax = m_nCount - m_nClientHeight / _FontHeight();
+        _ApplyScroll(hwnd);
+        if (remade) {
+            ::InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return 0;
+    }
+    case WM_PAINT:
+        if (!m_hDrawDC) {
+            return ::DefWindowProcW(hwnd, message, wParam, lParam);
+        }
+        _Paint(hwnd);
+        return 0;
+    case WM_LBUTTONDOWN: {
+        bool changed = false;
+        _SelectAt(hwnd, YOf(lParam), changed);
+        if (changed) {
+            return 0;
+        }
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    case WM_RBUTTONDOWN: {
+        bool changed = false;
+        _SelectAt(hwnd, YOf(lParam), changed);
+        if (m_hMenu) {
+            POINT pt = {XOf(lParam), YOf(lParam)};
+            ::ClientToScreen(hwnd, &pt);
+            ::TrackPopupMenu(m_hMenu, 0, pt.x, pt.y, 0, hwnd, nullptr);
+        }
+        return 0;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case kIdClear:
+            D_Clear();
+            m_si.nPos = 0;
+            m_si.nMax = 0;
+            _ApplyScroll(hwnd);
+            ::InvalidateRect(hwnd, nullptr, FALSE);
+            return 0;
+        case kIdCopyLine:
+            D_CopyToClipboard(m_nSelect);
+            return 0;
+        case kIdCopyAll:
+            D_CopyToClipboard();
+            return 0;
+        case kIdLineNumbers:
+            m_nDrawLine = ~m_nDrawLine;
+            ::InvalidateRect(hwnd, nullptr, FALSE);
+            return 0;
+        case kIdFont:
+            D_ShowMenuSetFont();
+            return 0;
+        default:
+            return ::DefWindowProcW(hwnd, message, wParam, lParam);
+        }
+    case WM_CLOSE:
+        ::DestroyWindow(hwnd);
+        return 0;
+    case WM_DESTROY:
+        if (hwnd == m_wnd.GetHWnd()) {
+            m_wnd.SetHWnd(nullptr);
+            D_Destroy();
+        }
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    default:
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+} // namespace ktora
