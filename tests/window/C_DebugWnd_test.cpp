@@ -446,8 +446,11 @@ bool g_fontDialogSeen = false;
 
 // Presses OK in the font dialog owned by the debug window.
 void CALLBACK AcceptFontDialog(HWND hwnd, UINT, UINT_PTR id, DWORD) {
-    HWND dialog = FindWindowW(L"#32770", nullptr);
-    if (!dialog || GetWindow(dialog, GW_OWNER) != hwnd) {
+    HWND dialog = nullptr;
+    do {
+        dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr);
+    } while (dialog && GetWindow(dialog, GW_OWNER) != hwnd);
+    if (!dialog) {
         return;
     }
     g_fontDialogSeen = true;
