@@ -48,6 +48,8 @@ std::wstring CopiedLine(C_DebugWnd& wnd, int index) {
 class DebugWnd : public testing::Test {
 protected:
     void SetUp() override {
+        // The clipboard and the mouse belong to the whole display.
+        ASSERT_TRUE(m_lock.Held());
         ASSERT_EQ(1, m_wnd.D_Create(C_WString(kClass), kWidth, kHeight, 40, 50, C_WString(), 1));
         m_hwnd = m_wnd.GetHWnd();
         m_fontHeight = m_wnd.D_GetFont().GetFontHeight();
@@ -66,6 +68,7 @@ protected:
         return r;
     }
 
+    guitest::SessionLock m_lock{L"KtoraWindowTestsClipboardAndMouse"};
     C_DebugWnd m_wnd;
     HWND m_hwnd = nullptr;
     int m_fontHeight = 0;

@@ -56,6 +56,23 @@ TestDialog::~TestDialog() {
     }
 }
 
+SessionLock::SessionLock(wchar_t const* name)
+    : m_mutex(CreateMutexW(nullptr, FALSE, name)), m_held(false) {
+    if (m_mutex) {
+        DWORD r = WaitForSingleObject(m_mutex, 120000);
+        m_held = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+    }
+}
+
+SessionLock::~SessionLock() {
+    if (m_held) {
+        ReleaseMutex(m_mutex);
+    }
+    if (m_mutex) {
+        CloseHandle(m_mutex);
+    }
+}
+
 std::wstring ReadClipboard() {
     std::wstring text;
     if (!OpenClipboard(nullptr)) {

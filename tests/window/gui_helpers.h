@@ -28,6 +28,21 @@ private:
     HWND m_hWnd;
 };
 
+// Holds a named mutex shared by all test processes of the session, so that tests running in
+// parallel (ctest -j) take turns with what the whole display shares, such as the clipboard.
+class SessionLock {
+public:
+    explicit SessionLock(wchar_t const* name);
+    ~SessionLock();
+    SessionLock(SessionLock const&) = delete;
+    SessionLock& operator=(SessionLock const&) = delete;
+    bool Held() const { return m_held; }
+
+private:
+    HANDLE m_mutex;
+    bool m_held;
+};
+
 // Text on the clipboard as CF_UNICODETEXT; empty when there is none.
 std::wstring ReadClipboard();
 // Puts text on the clipboard; false when the clipboard could not be opened.
