@@ -132,6 +132,7 @@ int C_ThreadEx::JoinFor(DWORD milliseconds) {
                 return 0;
             }
             done = m_pDone;
+            h = m_hThread;
         } else {
             if (!m_evGo.IsSignal()) {
                 // Parked at the gate: let it through to end without running.
@@ -149,14 +150,28 @@ int C_ThreadEx::JoinFor(DWORD milliseconds) {
         if (!done.Get()) {
             return 1;
         }
-        int r = WaitHandle(done->GetHandle(), milliseconds);
-        if (r == 1) {
+        // Also watch the thread itself: repeat mode may have been switched on after a
+        // thread without it had run and ended, and then no run will ever set the event.
+        HANDLE both[2] = {h, done->GetHandle()};
+        DWORD r = WaitForMultipleObjects(2, both, FALSE, milliseconds);
+        if (r == WAIT_TIMEOUT) {
             return 3;
         }
-        if (r == 2) {
+        if (r == WAIT_OBJECT_0 + 1) {
+            done->ResetEvent();
+            return 0;
+        }
+        if (r != WAIT_OBJECT_0) {
             return 1;
         }
+        // The thread has ended: release it so that the next Start makes a new one.
         done->ResetEvent();
+        C_CriticalLock lock(&m_cs);
+        if (m_hThread == h) {
+            m_hThread = nullptr;
+            m_dwThreadId.store(kNoThread);
+            CloseHandle(h);
+        }
         return 0;
     }
     if (milliseconds == INFINITE) {

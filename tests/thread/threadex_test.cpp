@@ -244,3 +244,37 @@ TEST(ThreadEx, TerminateForgetsTheThread) {
     EXPECT_EQ(1, t.Join(0));
     EXPECT_EQ(static_cast<DWORD>(-1), t.GetThreadId());
 }
+
+TEST(ThreadEx, RepeatSwitchedOnAfterARunHasEndedStillJoins) {
+    Worker w;
+    w.release.Set();
+    std::atomic<int> destroyed{0};
+    Ev gone;
+    Ev gone2;
+    {
+        C_ThreadEx t;
+        ASSERT_EQ(1, t.Start(Bind(&w, &destroyed, &gone)));
+        ASSERT_TRUE(gone.WaitFor());
+        // The state goes idle just after the record is released; until then SetRepeat is
+        // refused.
+        int switched = 0;
+        for (int i = 0; i < 10000 && !switched; ++i) {
+            switched = t.SetRepeat(true);
+            if (!switched) {
+                Sleep(1);
+            }
+        }
+        ASSERT_EQ(1, switched);
+        // The thread without repeat has ended: no run will ever signal its end, so the join
+        // must not wait for one, and it releases the ended thread.
+        EXPECT_EQ(0, t.Join(5000));
+        // A new repeating thread runs and parks; the destructor ends it.
+        w.entered.Reset();
+        ASSERT_EQ(1, t.Start(Bind(&w, &destroyed, &gone2)));
+        ASSERT_TRUE(w.entered.WaitFor());
+        EXPECT_EQ(0, t.Join(5000));
+        EXPECT_EQ(2, w.calls.load());
+    }
+    EXPECT_TRUE(gone2.WaitFor(0));
+    EXPECT_EQ(2, destroyed.load());
+}
