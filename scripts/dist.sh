@@ -34,7 +34,20 @@ cp samples/list/*.txt "$stage/list/"
 
 zip_path=dist/$name.zip
 rm -f "$zip_path"
-(cd build/dist && TZ=UTC zip -q -r -X "../../$zip_path" "$name")
+# Names are stored as UTF-8 with the zip's UTF-8 flag, so the Japanese profile names unpack
+# correctly on any Windows (Info-ZIP's zip would store the raw bytes unflagged, which Windows
+# reads in its OEM code page).
+python3 - "$zip_path" build/dist "$name" <<'PY'
+import os, sys, zipfile
+out, base, name = sys.argv[1:4]
+with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+    for folder, dirs, files in os.walk(os.path.join(base, name)):
+        dirs.sort()
+        rel = os.path.relpath(folder, base)
+        z.write(folder, rel + "/")
+        for f in sorted(files):
+            z.write(os.path.join(folder, f), os.path.join(rel, f))
+PY
 
 if unzip -Z1 "$zip_path" | grep -qi 'xcopy'; then
     echo "dist: $zip_path must not carry xcopy" >&2

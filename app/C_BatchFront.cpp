@@ -1,0 +1,99 @@
+#include "app/C_BatchFront.h"
+
+#include <string>
+
+namespace {
+
+// One line from standard input (console or redirected); false at end of input.
+bool ReadAnswer(std::wstring* line) {
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    if (in == nullptr || in == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD mode = 0;
+    if (GetConsoleMode(in, &mode)) {
+        wchar_t buffer[256];
+        DWORD read = 0;
+        if (!ReadConsoleW(in, buffer, 255, &read, nullptr) || read == 0) {
+            return false;
+        }
+        line->assign(buffer, read);
+        return true;
+    }
+    std::string bytes;
+    char c = 0;
+    DWORD read = 0;
+    while (ReadFile(in, &c, 1, &read, nullptr) && read == 1) {
+        if (c == '\n') {
+            break;
+        }
+        bytes += c;
+    }
+    if (bytes.empty() && read == 0) {
+        return false;
+    }
+    line->assign(bytes.begin(), bytes.end()); // only the first letter matters
+    return true;
+}
+
+} // namespace
+
+C_BatchFront::C_BatchFront(bool yesToAll) : m_bYesToAll(yesToAll) {}
+
+void C_BatchFront::Write(DWORD stdHandle, wchar_t const* text) {
+    HANDLE out = GetStdHandle(stdHandle);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    DWORD length = static_cast<DWORD>(wcslen(text));
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(out, &mode)) {
+        WriteConsoleW(out, text, length, &written, nullptr);
+        return;
+    }
+    UINT codePage = GetConsoleOutputCP();
+    if (codePage == 0) {
+        codePage = GetACP();
+    }
+    int n = WideCharToMultiByte(codePage, 0, text, static_cast<int>(length), nullptr, 0, nullptr,
+                                nullptr);
+    if (n <= 0) {
+        return;
+    }
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codePage, 0, text, static_cast<int>(length), &bytes[0], n, nullptr,
+                        nullptr);
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+bool C_BatchFront::Ask(wchar_t const* text, wchar_t const* /*caption*/) {
+    std::wstring prompt(text);
+    prompt += L" [Y/N] ";
+    if (m_bYesToAll) {
+        prompt += L"Y\n";
+        Write(STD_ERROR_HANDLE, prompt.c_str());
+        return true;
+    }
+    Write(STD_ERROR_HANDLE, prompt.c_str());
+    std::wstring answer;
+    if (!ReadAnswer(&answer)) {
+        Write(STD_ERROR_HANDLE, L"N\n");
+        return false;
+    }
+    size_t first = answer.find_first_not_of(L" \t");
+    return first != std::wstring::npos && (answer[first] == L'y' || answer[first] == L'Y');
+}
+
+void C_BatchFront::Tell(wchar_t const* text, wchar_t const* /*caption*/) {
+    std::wstring line(text);
+    line += L"\n";
+    Write(STD_ERROR_HANDLE, line.c_str());
+}
+
+void C_BatchFront::CopyStarting(int index, int count, ktora::C_WString const& target) {
+    std::wstring line = L"[" + std::to_wstring(index + 1) + L"/" + std::to_wstring(count) + L"] ";
+    line += target.GetString();
+    line += L"\n";
+    Write(STD_OUTPUT_HANDLE, line.c_str());
+}

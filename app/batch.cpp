@@ -1,0 +1,215 @@
+#include "app/batch.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <cwctype>
+#include <vector>
+
+#include "app/copy_messages.h"
+#include "app/copy_run.h"
+#include "ktora/thread/C_GetOpt.h"
+
+using ktora::C_WString;
+
+namespace {
+
+bool ParseIndex(C_WString const& text, int last, int* value) {
+    int v = 0;
+    if (!ParseCountText(text, &v) || v < 0 || v > last) {
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
+C_WString Option(wchar_t letter) {
+    C_WString text(L"/");
+    text += letter;
+    return text;
+}
+
+} // namespace
+
+bool ParseCountText(C_WString const& text, int* value) {
+    wchar_t const* p = text.GetString();
+    while (*p == L' ' || *p == L'\t') {
+        ++p;
+    }
+    bool negative = false;
+    if (*p == L'+' || *p == L'-') {
+        negative = *p == L'-';
+        ++p;
+    }
+    if (*p < L'0' || *p > L'9') {
+        return false;
+    }
+    long long v = 0;
+    while (*p >= L'0' && *p <= L'9') {
+        v = v * 10 + (*p - L'0');
+        if (v > 2147483648LL) {
+            return false;
+        }
+        ++p;
+    }
+    while (*p == L' ' || *p == L'\t') {
+        ++p;
+    }
+    if (*p != L'\0') {
+        return false;
+    }
+    v = negative ? -v : v;
+    if (v > 2147483647LL) {
+        return false;
+    }
+    *value = static_cast<int>(v);
+    return true;
+}
+
+int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_WString* error) {
+    BatchOptions result;
+    // The parser reorders its vector: it gets a copy, ended by a null entry as argv is.
+    std::vector<wchar_t*> args(argv, argv + argc);
+    args.push_back(nullptr);
+    for (int i = 1; i < argc; ++i) {
+        if (C_WString(args[i]) == L"/?") {
+            result.help = true;
+        }
+    }
+    if (result.help) {
+        *options = result;
+        return 1;
+    }
+
+    struct Given {
+        wchar_t letter;
+        C_WString value;
+    };
+    std::vector<Given> given;
+    ktora::C_GetOpt getopt;
+    getopt.opterr() = 0;
+    const char kLetters[] = "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:yYhH";
+    for (;;) {
+        int c = getopt.getopt(argc, args.data(), kLetters);
+        if (c == -1) {
+            break;
+        }
+        if (c == '?') {
+            wchar_t letter = static_cast<wchar_t>(static_cast<unsigned char>(getopt.optopt()));
+            *error = Option(letter);
+            *error += std::strchr(kLetters, getopt.optopt()) != nullptr
+                          ? L" オプションに引数が必要です。 (the option needs a value)"
+                          : L" 無効なオプションです。 (unknown option)";
+            return 0;
+        }
+        wchar_t letter = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+        if (letter == L'y') {
+            result.yes_to_all = true;
+        } else if (letter == L'h') {
+            result.help = true;
+        } else {
+            given.push_back({letter, C_WString(getopt.optarg())});
+        }
+    }
+    if (getopt.optind() < argc) {
+        *error = L"余分な引数です: ";
+        *error += args[static_cast<size_t>(getopt.optind())];
+        *error += L" (unexpected argument)";
+        return 0;
+    }
+
+    CopySettings& s = result.settings;
+    for (Given const& g : given) {
+        bool ok = true;
+        switch (g.letter) {
+        case L's':
+            s.source = g.value;
+            break;
+        case L'd':
+            s.destination = g.value;
+            break;
+        case L'n':
+            // A count that is no number is refused by the run, with the dialog's message.
+            s.count_valid = ParseCountText(g.value, &s.count);
+            break;
+        case L'k':
+            ok = ParseIndex(g.value, 1, &s.counter_kind);
+            break;
+        case L'r':
+            ok = ParseIndex(g.value, 2, &s.dir_rule);
+            break;
+        case L't':
+            ok = ParseIndex(g.value, 3, &s.txt_rule);
+            break;
+        case L'a':
+            s.dir_cat1 = g.value;
+            break;
+        case L'b':
+            s.dir_cat2 = g.value;
+            break;
+        case L'1':
+            s.txt_cat1 = g.value;
+            break;
+        case L'2':
+            s.txt_cat2 = g.value;
+            break;
+        case L'3':
+            s.txt_cat3 = g.value;
+            break;
+        case L'f':
+            s.txt_front = g.value;
+            break;
+        case L'o': {
+            int on = 0;
+            ok = ParseIndex(g.value, 1, &on);
+            s.text_output = on == 1;
+            break;
+        }
+        default:
+            break;
+        }
+        if (!ok) {
+            *error = Option(g.letter);
+            *error += L" の値が不正です: ";
+            *error += g.value;
+            *error += L" (value out of range)";
+            return 0;
+        }
+    }
+    *options = result;
+    return 1;
+}
+
+wchar_t const* BatchUsage() {
+    return L"使い方: kasumido-batch /s コピー元 /d コピー先 [/n 個数] [オプション]\n"
+           L"  /s フォルダ  コピー元            /d フォルダ  コピー先 "
+           L"(この中にコピー元の名前のフォルダを作る)\n"
+           L"  /n 個数      コピーする数 (既定 1)\n"
+           L"  /k 0|1       種類: 0 連番, 1 英字\n"
+           L"  /r 0..2      フォルダ名生成ルール   /t 0..3  テキスト文字生成ルール\n"
+           L"  /a 文字 /b 文字           フォルダ名の連結文字その１, その２\n"
+           L"  /1 文字 /2 文字 /3 文字   テキストの連結文字その１..その３\n"
+           L"  /f 文字      必ず先頭に挿入する文字   /o 0|1  outinfo.txt を作らない/作る\n"
+           L"  /y           確認にすべて「はい」と答える\n"
+           L"終了コード: 0 完了, 1 中止前に拒否, 2 中止 (Ctrl+C)\n"
+           L"\n"
+           L"Usage: kasumido-batch /s source /d destination [/n count] [options]\n"
+           L"  /k counter kind (0 numbers, 1 letters), /r folder-name rule 0..2, /t text rule "
+           L"0..3,\n"
+           L"  /a /b folder-name joining texts, /1 /2 /3 text joining texts, /f leading text,\n"
+           L"  /o 1 writes outinfo.txt, /y answers Yes to every question.\n"
+           L"  Exit code 0 done, 1 refused, 2 aborted (Ctrl+C).\n";
+}
+
+BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort,
+                   I_CopyFront& front) {
+    ktora::common::Pointer<CopyState> state = PrepareCopyRun(settings, front);
+    if (state.IsNull()) {
+        return kBatchRefused;
+    }
+    if (!RunCopies(*state, abort, front)) {
+        front.Tell(kTellAborted, kTitleMessage);
+        return kBatchAborted;
+    }
+    return kBatchDone;
+}

@@ -1,0 +1,50 @@
+// kasumido-batch.exe: Kasumido's copy run from a console, without the dialog.
+#include <windows.h>
+
+#include <atomic>
+
+#include "app/C_BatchFront.h"
+#include "app/batch.h"
+
+namespace {
+
+std::atomic<int> g_abort(0);
+HANDLE g_runEnded = nullptr;
+
+// Ctrl+C and Ctrl+Break abort the run as the dialog's abort button does; the copier in progress
+// is asked to close. When the console itself goes away the process ends as soon as this returns,
+// so it waits (bounded) for the run to stop first.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+    g_abort = 1;
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+        if (g_runEnded != nullptr) {
+            WaitForSingleObject(g_runEnded, 4000);
+        }
+    }
+    return TRUE;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    BatchOptions options;
+    ktora::C_WString error;
+    if (!ParseBatchOptions(argc, argv, &options, &error)) {
+        error += L"\n\n";
+        C_BatchFront::Write(STD_ERROR_HANDLE, error.GetString());
+        C_BatchFront::Write(STD_ERROR_HANDLE, BatchUsage());
+        return kBatchRefused;
+    }
+    if (options.help) {
+        C_BatchFront::Write(STD_OUTPUT_HANDLE, BatchUsage());
+        return kBatchDone;
+    }
+    g_runEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
+    C_BatchFront front(options.yes_to_all);
+    BatchExit result = RunBatch(options.settings, g_abort, front);
+    if (g_runEnded != nullptr) {
+        SetEvent(g_runEnded);
+    }
+    return result;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The texts a copy run shows, shared by the dialog and the batch front.
+
+inline constexpr wchar_t kTitleConfirm[] = L"確認";
+inline constexpr wchar_t kTitleMessage[] = L"メッセージ";
+
+inline constexpr wchar_t kAskAbort[] = L"中止しますか？";
+inline constexpr wchar_t kTellAborted[] = L"中止しました。";
+inline constexpr wchar_t kTellSameFolder[] = L"コピー元＆コピー先が同一です。";
+inline constexpr wchar_t kTellBadDestination[] = L"コピー先が認識できませんでした。";
+inline constexpr wchar_t kTellBadSource[] = L"コピー元が認識できません。";
+inline constexpr wchar_t kTellBadCount[] = L"生成回数が不正です。";
+inline constexpr wchar_t kAskRun[] = L"コピーを実行します。続けて良いですか？";
+inline constexpr wchar_t kAskMany[] = L"複製回数が非常に多いですが、実行しても良いですか？";
+inline constexpr wchar_t kTellDone[] = L"コピーが終了しました。";

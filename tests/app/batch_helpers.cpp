@@ -1,0 +1,239 @@
+#include "app/batch_helpers.h"
+
+#include <atomic>
+#include <vector>
+
+namespace batch_test {
+
+namespace {
+
+std::wstring Decode(std::string const& bytes) {
+    if (bytes.empty()) {
+        return std::wstring();
+    }
+    int n = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], n);
+    return text;
+}
+
+// Takes what a pipe holds without blocking; false once the pipe is broken (all writers gone).
+bool Drain(HANDLE pipe, std::string* text) {
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
+            return false;
+        }
+        if (available == 0) {
+            return true;
+        }
+        char buffer[4096];
+        DWORD read = 0;
+        DWORD want = available < sizeof(buffer) ? available : static_cast<DWORD>(sizeof(buffer));
+        if (!ReadFile(pipe, buffer, want, &read, nullptr) || read == 0) {
+            return false;
+        }
+        text->append(buffer, read);
+    }
+}
+
+} // namespace
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    wchar_t base[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, base);
+    m_path = std::wstring(base) + L"kasumido_batch_" + std::to_wstring(GetCurrentProcessId()) +
+             L"_" + std::to_wstring(counter++);
+    RemoveTree(m_path);
+    CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+TempDir::~TempDir() {
+    RemoveTree(m_path);
+}
+
+void RemoveTree(std::wstring const& path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+bool WriteBytes(std::wstring const& path, std::string const& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+std::string ReadBytes(std::wstring const& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::string();
+    }
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+bool IsDir(std::wstring const& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(std::wstring const& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int CountDirs(std::wstring const& path) {
+    int count = 0;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    do {
+        std::wstring name = data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") {
+            ++count;
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return count;
+}
+
+std::string Sjis(std::wstring const& text) {
+    int n = WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], n, nullptr,
+                        nullptr);
+    return bytes;
+}
+
+std::wstring BatchExe() {
+    wchar_t self[MAX_PATH * 2] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH * 2);
+    std::wstring path(self);
+    path.resize(path.find_last_of(L'\\')); // ...\tests
+    path.resize(path.find_last_of(L'\\')); // build folder
+    return path + L"\\bin\\kasumido-batch.exe";
+}
+
+BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
+                        std::wstring const& interruptAt, DWORD timeoutMs) {
+    BatchResult result;
+    SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE inRead = nullptr, inWrite = nullptr, outRead = nullptr, outWrite = nullptr,
+           errRead = nullptr, errWrite = nullptr;
+    if (!CreatePipe(&inRead, &inWrite, &inherit, 0) ||
+        !CreatePipe(&outRead, &outWrite, &inherit, 0) ||
+        !CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+        return result;
+    }
+    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    si.hStdInput = inRead;
+    si.hStdOutput = outWrite;
+    si.hStdError = errWrite;
+    PROCESS_INFORMATION pi = {};
+    std::wstring command = L"\"" + BatchExe() + L"\" " + args;
+    std::vector<wchar_t> line(command.begin(), command.end());
+    line.push_back(L'\0');
+    // A console of its own, so Ctrl+C reaches the child (and its copier) and nothing else.
+    BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE,
+                                  nullptr, nullptr, &si, &pi);
+    CloseHandle(inRead);
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    if (!started) {
+        CloseHandle(inWrite);
+        CloseHandle(outRead);
+        CloseHandle(errRead);
+        return result;
+    }
+    std::string outBytes;
+    std::string errBytes;
+    DWORD written = 0;
+    if (!input.empty()) {
+        WriteFile(inWrite, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    }
+    CloseHandle(inWrite);
+
+    DWORD start = GetTickCount();
+    bool ended = false;
+    while (GetTickCount() - start < timeoutMs) {
+        bool outOpen = Drain(outRead, &outBytes);
+        bool errOpen = Drain(errRead, &errBytes);
+        if (!ended && WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0) {
+            ended = true;
+        }
+        // Copiers started by the child hold the pipes too: wait for them as well.
+        if (ended && !outOpen && !errOpen) {
+            break;
+        }
+        if (!interruptAt.empty() && !result.interrupted &&
+            Decode(outBytes).find(interruptAt) != std::wstring::npos) {
+            // Ctrl+C into the child's console, as a user pressing it there.
+            FreeConsole();
+            if (AttachConsole(pi.dwProcessId)) {
+                SetConsoleCtrlHandler(nullptr, TRUE);
+                result.interrupted = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0;
+                FreeConsole();
+            }
+        }
+    }
+    if (!ended) {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    } else {
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        result.exit_code = static_cast<int>(code);
+    }
+    Drain(outRead, &outBytes);
+    Drain(errRead, &errBytes);
+    CloseHandle(outRead);
+    CloseHandle(errRead);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    result.out = Decode(outBytes);
+    result.err = Decode(errBytes);
+    return result;
+}
+
+} // namespace batch_test

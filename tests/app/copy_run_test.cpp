@@ -1,0 +1,145 @@
+// The shared run's checks and questions with a recording front end, the batch count and
+// option parsing.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/batch.h"
+#include "app/batch_helpers.h"
+#include "app/copy_run.h"
+
+using batch_test::TempDir;
+using ktora::C_WString;
+
+namespace {
+
+class RecordingFront : public I_CopyFront {
+public:
+    std::vector<std::wstring> said;
+    std::vector<bool> answers; // given in order; missing answers are No
+    int completed = 0;
+    bool Ask(wchar_t const* text, wchar_t const*) override {
+        said.push_back(std::wstring(L"? ") + text);
+        size_t i = asked++;
+        return i < answers.size() && answers[i];
+    }
+    void Tell(wchar_t const* text, wchar_t const*) override { said.push_back(text); }
+    void RunStarted() override {}
+    void CopyStarting(int, int, C_WString const&) override {}
+    void RunCompleted() override { ++completed; }
+
+private:
+    size_t asked = 0;
+};
+
+} // namespace
+
+TEST(CopyRun, ChecksComeInTheDialogsOrderAndRefuseWithOneMessage) {
+    TempDir dir;
+    std::wstring src = dir / L"src";
+    CreateDirectoryW(src.c_str(), nullptr);
+    struct Case {
+        wchar_t const* source;
+        wchar_t const* destination;
+        char const* count;
+        std::wstring expected;
+    };
+    std::wstring out = dir / L"out";
+    const Case cases[] = {
+        {L"", L"", "x", L"コピー元＆コピー先が同一です。"}, // equality before emptiness
+        {src.c_str(), L"", "x", L"コピー先が認識できませんでした。"},
+        {L"", out.c_str(), "x", L"コピー元が認識できません。"},
+        {src.c_str(), out.c_str(), "x", L"生成回数が不正です。"},
+        {src.c_str(), out.c_str(), "0", L"生成回数が不正です。"},
+    };
+    for (Case const& c : cases) {
+        CopySettings s;
+        s.source = c.source;
+        s.destination = c.destination;
+        s.count_valid = ParseCountText(C_WString(c.count), &s.count);
+        RecordingFront front;
+        EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
+        ASSERT_EQ(1u, front.said.size());
+        EXPECT_EQ(c.expected, front.said[0]);
+    }
+    EXPECT_FALSE(batch_test::IsDir(out)); // nothing made before the question
+}
+
+TEST(CopyRun, QuestionsDecideAndTheRecordIsFilled) {
+    TempDir dir;
+    std::wstring src = dir / L"photo";
+    CreateDirectoryW(src.c_str(), nullptr);
+    CopySettings s;
+    s.source = (src + L"/").c_str(); // trailing separator and slashes are normalised
+    s.destination = (dir / L"out").c_str();
+    s.count = 100;
+    {
+        RecordingFront front; // No to the first question: no container
+        EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
+        EXPECT_FALSE(batch_test::IsDir(dir / L"out\\photo"));
+    }
+    {
+        RecordingFront front; // Yes, then No for 100 copies: the container stays
+        front.answers = {true, false};
+        EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
+        EXPECT_EQ(2u, front.said.size());
+        EXPECT_TRUE(batch_test::IsDir(dir / L"out\\photo"));
+    }
+    RecordingFront front;
+    front.answers = {true, true};
+    s.counter_kind = 1;
+    s.dir_rule = 2;
+    s.txt_rule = -1;
+    s.text_output = true;
+    ktora::common::Pointer<CopyState> state = PrepareCopyRun(s, front);
+    ASSERT_FALSE(state.IsNull());
+    EXPECT_FALSE(state->is_number);
+    EXPECT_EQ(1, state->name_order);
+    EXPECT_EQ(3, state->text_order);
+    EXPECT_EQ(std::wstring(src), state->src_dir.GetString());
+    EXPECT_EQ(dir / L"out\\photo", state->dest_dir.GetString());
+    EXPECT_TRUE(batch_test::IsFile(dir / L"out\\photo\\outinfo.txt"));
+
+    // An abort before the first copy: no copy, no completion, nothing told.
+    std::atomic<int> abort(1);
+    RecordingFront runFront;
+    EXPECT_EQ(0, RunCopies(*state, abort, runFront));
+    EXPECT_EQ(0, runFront.completed);
+    EXPECT_TRUE(runFront.said.empty());
+    EXPECT_EQ(0, batch_test::CountDirs(dir / L"out\\photo"));
+}
+
+TEST(Batch, CountTextAndOptions) {
+    int v = 0;
+    EXPECT_TRUE(ParseCountText(C_WString(L" 12 "), &v));
+    EXPECT_EQ(12, v);
+    EXPECT_TRUE(ParseCountText(C_WString(L"-3"), &v));
+    EXPECT_EQ(-3, v);
+    EXPECT_TRUE(ParseCountText(C_WString(L"2147483647"), &v));
+    EXPECT_FALSE(ParseCountText(C_WString(L"2147483648"), &v));
+    EXPECT_FALSE(ParseCountText(C_WString(L"99999999999999999999"), &v));
+    for (wchar_t const* bad : {L"", L" ", L"12a", L"1 2", L"-", L"0x10"}) {
+        EXPECT_FALSE(ParseCountText(C_WString(bad), &v)) << batch_test::Sjis(bad);
+    }
+
+    // Options after a non-option entry still count; upper case works.
+    std::vector<std::wstring> words = {
+        L"kasumido-batch", L"/D", L"d", L"/1", L"t1", L"/o", L"1", L"/k", L"1", L"/y", L"/s", L"s"};
+    std::vector<wchar_t*> argv;
+    for (std::wstring& w : words) {
+        argv.push_back(&w[0]);
+    }
+    BatchOptions o;
+    C_WString error;
+    ASSERT_EQ(1, ParseBatchOptions(static_cast<int>(argv.size()), argv.data(), &o, &error));
+    EXPECT_EQ(std::wstring(L"s"), o.settings.source.GetString());
+    EXPECT_EQ(std::wstring(L"d"), o.settings.destination.GetString());
+    EXPECT_EQ(std::wstring(L"t1"), o.settings.txt_cat1.GetString());
+    EXPECT_TRUE(o.settings.text_output);
+    EXPECT_EQ(1, o.settings.counter_kind);
+    EXPECT_TRUE(o.yes_to_all);
+    EXPECT_EQ(1, o.settings.count); // the dialog's start value
+    // The caller's vector is left as it was.
+    EXPECT_EQ(std::wstring(L"/D"), argv[1]);
+}
