@@ -34,7 +34,12 @@ void C_Trace::SetTraceName(const C_WString& name) {
         return;
     }
     m_strTraceName = name;
-    m_strLockName = C_WString(L"_lock_") + name;
+    // The lock folder sits beside the trace file: "_lock_" goes in front of the file name,
+    // not in front of a folder or drive part (which would make the name unusable).
+    std::wstring lock(name.GetString());
+    const size_t slash = lock.find_last_of(L"\\/:");
+    lock.insert(slash == std::wstring::npos ? 0 : slash + 1, L"_lock_");
+    m_strLockName = C_WString(lock.c_str());
 }
 
 void C_Trace::SetLockName(const C_WString& name) {
