@@ -2,11 +2,11 @@
 // Static text and system utilities. Each topic has its own group below and its own
 // source file (System_<topic>.cpp).
 
+#include "ktora/string/C_String.h"
+#include "ktora/string/C_WString.h"
 #include "ktora/string/CharCode.h"
 
 namespace ktora {
-class C_String;
-class C_WString;
 class C_StringMemory;
 class C_WStringMemory;
 } // namespace ktora
