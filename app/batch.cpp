@@ -8,6 +8,7 @@
 
 #include "app/copy_messages.h"
 #include "app/copy_run.h"
+#include "app/profile.h"
 #include "ktora/thread/C_GetOpt.h"
 
 using ktora::C_WString;
@@ -86,9 +87,11 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
         C_WString value;
     };
     std::vector<Given> given;
+    C_WString profile;
+    bool hasProfile = false;
     ktora::C_GetOpt getopt;
     getopt.opterr() = 0;
-    const char kLetters[] = "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:yYhH";
+    const char kLetters[] = "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:p:P:yYhH";
     for (;;) {
         int c = getopt.getopt(argc, args.data(), kLetters);
         if (c == -1) {
@@ -107,6 +110,9 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
             result.yes_to_all = true;
         } else if (letter == L'h') {
             result.help = true;
+        } else if (letter == L'p') {
+            profile = getopt.optarg();
+            hasProfile = true;
         } else {
             given.push_back({letter, C_WString(getopt.optarg())});
         }
@@ -119,6 +125,19 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
     }
 
     CopySettings& s = result.settings;
+    if (hasProfile) {
+        // The dialog's profile reader creates a missing file; a mistyped name must not.
+        DWORD attributes = GetFileAttributesW(profile.GetString());
+        ProfileValues values;
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !ReadProfile(profile, &values)) {
+            *error = L"プロファイルを開けません: ";
+            *error += profile;
+            *error += L" (cannot open the profile)";
+            return 0;
+        }
+        ApplyProfile(values, &s);
+    }
     for (Given const& g : given) {
         bool ok = true;
         switch (g.letter) {
@@ -190,6 +209,7 @@ wchar_t const* BatchUsage() {
            L"  /a 文字 /b 文字           フォルダ名の連結文字その１, その２\n"
            L"  /1 文字 /2 文字 /3 文字   テキストの連結文字その１..その３\n"
            L"  /f 文字      必ず先頭に挿入する文字   /o 0|1  outinfo.txt を作らない/作る\n"
+           L"  /p ファイル  プロファイル (list\\*.txt と同じキー) から始める\n"
            L"  /y           確認にすべて「はい」と答える\n"
            L"終了コード: 0 完了, 1 中止前に拒否, 2 中止 (Ctrl+C)\n"
            L"\n"
@@ -197,8 +217,8 @@ wchar_t const* BatchUsage() {
            L"  /k counter kind (0 numbers, 1 letters), /r folder-name rule 0..2, /t text rule "
            L"0..3,\n"
            L"  /a /b folder-name joining texts, /1 /2 /3 text joining texts, /f leading text,\n"
-           L"  /o 1 writes outinfo.txt, /y answers Yes to every question.\n"
-           L"  Exit code 0 done, 1 refused, 2 aborted (Ctrl+C).\n";
+           L"  /o 1 writes outinfo.txt, /p profile file to start from, /y answers Yes to every\n"
+           L"  question. Exit code 0 done, 1 refused, 2 aborted (Ctrl+C).\n";
 }
 
 BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort,

@@ -1,5 +1,5 @@
 #pragma once
-// The batch front: the copy run from a console, settings from "/" options.
+// The batch front: the copy run from a console, settings from "/" options and a profile.
 #include <atomic>
 
 #include "app/CopySettings.h"
@@ -19,8 +19,8 @@ enum BatchExit { kBatchDone = 0, kBatchRefused = 1, kBatchAborted = 2 };
 // blanks, nothing else. False when the text is no number or does not fit an int.
 bool ParseCountText(ktora::C_WString const& text, int* value);
 
-// Parses the options (argv as wmain gets it), whatever their order, starting from the dialog's
-// start values. 1 on success; 0 on
+// Parses the options (argv as wmain gets it). Starts from the dialog's start values, applies
+// the profile given with /p, then the other options, whatever their order. 1 on success; 0 on
 // a usage error, described in *error.
 int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options,
                       ktora::C_WString* error);

@@ -36,9 +36,14 @@ bool Has(std::wstring const& text, std::wstring const& part) {
 
 } // namespace
 
-TEST(BatchEndToEnd, RunMakesNamedCopiesWithSummary) {
+TEST(BatchEndToEnd, RunMakesNamedCopiesWithSummaryFromProfileAndOptions) {
     Tree t;
-    BatchResult r = RunBatchExe(t.Args(L"/a _ /k 1 /o 1 /N 3 /f ID: /Y"));
+    // The profile sets the letter counter, a joining text and text output; the options override
+    // the count and add a leading text.
+    std::wstring profile = t.dir / L"写真.txt";
+    ASSERT_TRUE(
+        WriteBytes(profile, "dir_cat1=_\r\ndir_type=1\r\ntxt_enable=1\r\nmake_count=7\r\n"));
+    BatchResult r = RunBatchExe(t.Args(L"/p \"" + profile + L"\" /N 3 /f " + L"ID: /Y"));
     EXPECT_EQ(0, r.exit_code) << r.err.size();
     for (wchar_t const* name : {L"photoa_", L"photob_", L"photoc_"}) {
         EXPECT_TRUE(t.IsCopy(name)) << Sjis(name);
@@ -101,6 +106,7 @@ TEST(BatchEndToEnd, EveryRefusalHasTheDialogsTextAndExitCodeOne) {
         {t.Args(L"/n"), L"/n オプションに引数が必要です。"},
         {t.Args(L"/r 3"), L"/r の値が不正です: 3"},
         {t.Args(L"extra"), L"余分な引数です: extra"},
+        {t.Args(L"/p \"" + (t.dir / L"nothere.txt") + L"\""), L"プロファイルを開けません"},
     };
     for (Case const& c : cases) {
         BatchResult r = RunBatchExe(c.args);
@@ -108,8 +114,9 @@ TEST(BatchEndToEnd, EveryRefusalHasTheDialogsTextAndExitCodeOne) {
         EXPECT_TRUE(Has(r.err, c.message)) << Sjis(c.args) << " -> " << Sjis(r.err);
         EXPECT_TRUE(r.out.empty()) << Sjis(c.args);
     }
-    // Nothing was copied.
+    // Nothing was copied, and the missing profile was not created.
     EXPECT_EQ(0, CountDirs(t.out));
+    EXPECT_FALSE(IsFile(t.dir / L"nothere.txt"));
 }
 
 TEST(BatchEndToEnd, CtrlCAbortsTheRunWithExitCodeTwo) {

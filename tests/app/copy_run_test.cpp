@@ -1,5 +1,5 @@
-// The shared run's checks and questions with a recording front end, the batch count and
-// option parsing.
+// The shared run's checks and questions with a recording front end, the profile rules, the
+// batch count and option parsing.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +8,7 @@
 #include "app/batch.h"
 #include "app/batch_helpers.h"
 #include "app/copy_run.h"
+#include "app/profile.h"
 
 using batch_test::TempDir;
 using ktora::C_WString;
@@ -110,6 +111,31 @@ TEST(CopyRun, QuestionsDecideAndTheRecordIsFilled) {
     EXPECT_EQ(0, batch_test::CountDirs(dir / L"out\\photo"));
 }
 
+TEST(Profile, LoadingFollowsTheDialogsRules) {
+    TempDir dir;
+    std::wstring path = dir / L"p.txt";
+    CopySettings s;
+    s.dir_cat1 = L"keep";
+    s.count = 5;
+    s.text_output = true;
+    s.txt_rule = 2;
+    // Empty text values and a count of 0 change nothing; the rule keys always apply.
+    ASSERT_TRUE(
+        batch_test::WriteBytes(path, "dir_cat1=\r\ndir_rule=5\r\ndir_type=2\r\nmake_count=0\r\n"
+                                     "txt_front=" +
+                                         batch_test::Sjis(L"前") + "\r\n"));
+    ProfileValues v;
+    ASSERT_TRUE(ReadProfile(C_WString(path.c_str()), &v));
+    ApplyProfile(v, &s);
+    EXPECT_EQ(std::wstring(L"keep"), s.dir_cat1.GetString());
+    EXPECT_EQ(std::wstring(L"前"), s.txt_front.GetString());
+    EXPECT_EQ(-1, s.dir_rule); // past the list: no selection, as in the dialog
+    EXPECT_EQ(0, s.counter_kind);
+    EXPECT_EQ(0, s.txt_rule);
+    EXPECT_FALSE(s.text_output);
+    EXPECT_EQ(5, s.count);
+}
+
 TEST(Batch, CountTextAndOptions) {
     int v = 0;
     EXPECT_TRUE(ParseCountText(C_WString(L" 12 "), &v));
@@ -123,7 +149,7 @@ TEST(Batch, CountTextAndOptions) {
         EXPECT_FALSE(ParseCountText(C_WString(bad), &v)) << batch_test::Sjis(bad);
     }
 
-    // Options after a non-option entry still count; upper case works.
+    // Options after a non-option entry still count; upper case works; /p applies first.
     std::vector<std::wstring> words = {
         L"kasumido-batch", L"/D", L"d", L"/1", L"t1", L"/o", L"1", L"/k", L"1", L"/y", L"/s", L"s"};
     std::vector<wchar_t*> argv;
