@@ -176,7 +176,7 @@ C_String System::base64_decode(const C_String& text) {
         changed = true;
     if (!changed)
         return text;
-    return C_String(s.c_str());
+    return make_string(s);
 }
 
 namespace {

@@ -229,3 +229,12 @@ TEST(JapaneseEncoding, WriteAndReadThroughFileDescriptors) {
     }
     EXPECT_EQ(0, _wremove(path.c_str()));
 }
+
+TEST(JapaneseEncoding, ALeadByteNeverSwallowsALineEndOrAnEscape) {
+    // A lead byte followed by a byte that cannot be its trail is a byte of its own.
+    EXPECT_EQ("\x82\r\nx", str(System::sjis_to_euc(bytes("\x82\r\nx"))));
+    EXPECT_EQ("\x82\nx", str(System::sjis_to_jis(bytes("\x82\r\nx"), 0)));
+    EXPECT_EQ("\xA4\n", str(System::euc_to_sjis(bytes("\xA4\n"))));
+    // In kanji mode a byte pairs only with a JIS byte: the escape after a cut pair works.
+    EXPECT_EQ("\x82\xA0\x24x", str(System::jis_to_sjis(bytes("\x1B$B\x24\x22\x24\x1B(Bx"))));
+}

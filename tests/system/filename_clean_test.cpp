@@ -50,3 +50,9 @@ TEST(FileNameClean, NarrowFormsMatchTheWideOneInEveryCharacterSet) {
     EXPECT_EQ("", str(System::to_create_winname(sjis, "UTF-32")));
     EXPECT_EQ("", str(System::to_create_winname(C_String(), nullptr)));
 }
+
+TEST(FileNameClean, AStrayLeadByteDoesNotProtectAForbiddenCharacter) {
+    EXPECT_EQ("\x9C\x81\x5E", str(System::_to_create_winname_a("\x9C/")));
+    EXPECT_EQ("\xE3\xEF\xBC\x8F", str(System::to_create_winname("\xE3/", "UTF-8")));
+    EXPECT_EQ("a\x81\x48\x82", str(System::_to_create_winname_a("a?\x82")));
+}

@@ -114,3 +114,17 @@ TEST(HtmlEscape, BufferForms) {
     EXPECT_STREQ(L"<\u3042", wout.Get());
     EXPECT_EQ(1, System::_htmlspecialchars_decode_fast_w(&wout, L"&quot;"));
 }
+
+TEST(HtmlEscape, AStrayLeadByteDoesNotHideTheMarkupAfterIt) {
+    // A lead byte pairs only with a byte that can follow it; '<' cannot.
+    EXPECT_EQ("\x9C&lt;b&gt;", str(System::htmlspecialchars(bytes("\x9C<b>"))));
+    EXPECT_EQ("\xFF&amp;", str(System::htmlspecialchars(bytes("\xFF&"))));
+    // UTF-8: a lead byte owns only the continuation bytes that really follow it.
+    EXPECT_EQ("\xE3&lt;\xF0\x9F&quot;",
+              str(System::htmlspecialchars(bytes("\xE3<\xF0\x9F\""), 0, "UTF-8")));
+    C_StringMemory out;
+    EXPECT_EQ(6, System::htmlspecialchars_fast(&out, "\xEF\xBC<", 0, CharCode::CHAR_UTF8));
+    EXPECT_STREQ("\xEF\xBC&lt;", out.Get());
+    // A lead byte at the very end is copied as it is.
+    EXPECT_EQ("a&amp;\x82", str(System::htmlspecialchars(bytes("a&\x82"))));
+}
