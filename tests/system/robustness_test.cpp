@@ -173,6 +173,62 @@ std::string str(const C_String& s) {
 
 const char* const kCharsets[] = {"Shift_JIS", "UTF-8", "EUC", "JIS", "UTF-16"};
 
+// Random operations on a text buffer, checked against a plain string after each step.
+template <typename Buffer, typename T> void buffer_against_model(uint64_t seed) {
+    Random r(seed);
+    Buffer b;
+    std::basic_string<T> model;
+    for (int n = 0; n < kInputs; ++n) {
+        std::basic_string<T> text(r.below(12), static_cast<T>('a' + r.below(26)));
+        switch (r.below(8)) {
+        case 0:
+        case 1:
+            b.Add(text.c_str());
+            model += text;
+            break;
+        case 2:
+            b.Insert(text.c_str());
+            model = text + model;
+            break;
+        case 3: {
+            unsigned long size = r.below(4) == 0 ? r.below(4) : r.below(80);
+            unsigned long units = size / sizeof(T);
+            unsigned long keep = units > 0 ? units - 1 : 0;
+            bool shrinks = size != 0 && size < b.Capacity();
+            b.ReCreate(size);
+            if (shrinks && model.size() > keep)
+                model.resize(keep);
+            break;
+        }
+        case 4:
+            b = text.c_str();
+            model = text;
+            break;
+        case 5:
+            if (r.below(8) == 0) {
+                b.Delete();
+                model.clear();
+            }
+            break;
+        default:
+            b.Add(text.c_str(), 0, static_cast<int>(text.size()));
+            model += text;
+            break;
+        }
+        ASSERT_EQ(model.size(), b.Length());
+        if (!model.empty()) {
+            ASSERT_EQ(0, std::memcmp(model.data(), b.Get(), model.size() * sizeof(T)));
+        }
+        if (b.Get() != nullptr && b.Capacity() >= (model.size() + 1) * sizeof(T)) {
+            ASSERT_EQ(0, b.Get()[model.size()]);
+        }
+        if (model.size() > 2000) {
+            b.Clear();
+            model.clear();
+        }
+    }
+}
+
 } // namespace
 
 TEST(Robustness, GuardPagesCatchOverruns) {
@@ -194,6 +250,12 @@ TEST(Robustness, GuardPagesCatchOverruns) {
     EXPECT_TRUE(guard_alloc::owns(m.Get()));
 }
 
+TEST(Robustness, StringBuffersAgainstAModel) {
+    guard_alloc::Scope guard;
+    buffer_against_model<C_StringMemory, char>(0x6b746f72610005ULL);
+    buffer_against_model<C_WStringMemory, wchar_t>(0x6b746f72610006ULL);
+}
+
 TEST(Robustness, NarrowEncodingWalkers) {
     guard_alloc::Scope guard;
     Random r(0x6b746f72610001ULL);
@@ -209,6 +271,7 @@ TEST(Robustness, NarrowEncodingWalkers) {
         System::utf8_to_utf16(text);
         System::_utf8_to_utf16(text.GetString(), text.Length());
         System::sjis_to_utf16(text);
+        System::utf8_to_auto(text, nullptr);
         C_WString out;
         System::sjis_to_utf16(reinterpret_cast<const unsigned char*>(text.GetString()),
                               static_cast<unsigned>(text.Length()), &out);
