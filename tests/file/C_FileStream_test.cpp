@@ -140,6 +140,17 @@ TEST(FileStream, LoneCrAtTheEndOfAReadBlockKeepsTheNextByte) {
     C_FileStream fs2(dir.Path(L"block2.txt").c_str(), kReadOnly);
     std::vector<std::string> expect2 = {first, "Z"};
     EXPECT_EQ(expect2, ReadAllA(fs2));
+
+    // The same for UTF-16: the CR is the last unit of the first 260-unit block.
+    std::wstring wfirst(259, L'\u3042');
+    ASSERT_TRUE(test::WriteBytes(dir.Path(L"wblock.txt"), Wide(wfirst + L"\rX\r\nY")));
+    C_FileStream ws(dir.Path(L"wblock.txt").c_str(), kReadOnly);
+    std::vector<std::wstring> wexpect = {wfirst, L"X", L"Y"};
+    EXPECT_EQ(wexpect, ReadAllW(ws));
+    ASSERT_TRUE(test::WriteBytes(dir.Path(L"wblock2.txt"), Wide(wfirst + L"\r\nZ")));
+    C_FileStream ws2(dir.Path(L"wblock2.txt").c_str(), kReadOnly);
+    std::vector<std::wstring> wexpect2 = {wfirst, L"Z"};
+    EXPECT_EQ(wexpect2, ReadAllW(ws2));
 }
 
 TEST(FileStream, WideLinesRoundTripThroughWriteAndRead) {
