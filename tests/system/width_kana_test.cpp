@@ -110,6 +110,11 @@ TEST(WidthKana, FullWidthAsciiBothWays) {
         EXPECT_EQ(stays ? half : full, wide(System::mb_htoz_alnumsymbol_a(sjis(half))));
         EXPECT_EQ(stays ? full : half, wide(System::mb_ztoh_alnumsymbol_a(sjis(full))));
     }
+    // Options a and s give ASCII; A and S the reverse, except " ' \ ~ which stay.
+    const char full[] = "\x82\x60\x82\x50\x81\x49\x81\x40\x81\x95";
+    EXPECT_EQ("A1! &", str(System::mb_convert_kana(full, "as", nullptr)));
+    EXPECT_EQ(full, str(System::mb_convert_kana("A1! &", "AS", nullptr)));
+    EXPECT_EQ("\"'\\~", str(System::mb_convert_kana("\"'\\~", "AS", nullptr)));
     // The apostrophe and backslash have their own full-width forms in the table.
     EXPECT_EQ("\x81\x66", str(System::mb_convert_kana("\x81\x66", "a", nullptr)));
     EXPECT_EQ("\\", str(System::mb_convert_kana("\x81\x8F", "a", nullptr)));
