@@ -1,0 +1,15 @@
+#include <windows.h>
+
+#include "app/C_App.h"
+#include "app/resource.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE prevInstance, wchar_t* cmdLine, int cmdShow) {
+    // The one application object lives for the whole process; leaving this function destroys
+    // it: the worker is waited for, then the dialog list is cleared.
+    C_App app(instance, prevInstance, cmdLine, cmdShow);
+    if (!app.DialogModeLessExec(MAKEINTRESOURCEW(IDD_MAIN))) {
+        return 1;
+    }
+    app.SetRunMode(2);
+    return app.MainRun();
+}
