@@ -1,0 +1,491 @@
+#include "Driver.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace e2e {
+
+int g_failures = 0;
+
+std::string Utf8(std::wstring const& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n,
+                        nullptr, nullptr);
+    return out;
+}
+
+void Report(char const* file, int line, std::string const& what) {
+    ++g_failures;
+    char const* base = strrchr(file, '/');
+    std::string message = std::string("FAIL ") + (base ? base + 1 : file) + ":" +
+                          std::to_string(line) + ": " + what + "\n";
+    // Raw UTF-8 bytes: the C runtime's wide printing stops at the first Japanese character.
+    fwrite(message.data(), 1, message.size(), stdout);
+    fflush(stdout);
+}
+
+std::string Sjis(std::wstring const& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    int n = WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                        nullptr);
+    return out;
+}
+
+TempDir::TempDir(std::wstring const& tag) {
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    m_path =
+        std::wstring(base) + L"kasumido_e2e_" + tag + L"_" + std::to_wstring(GetCurrentProcessId());
+    RemoveTree(m_path);
+    CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+TempDir::~TempDir() {
+    RemoveTree(m_path);
+}
+
+void RemoveTree(std::wstring const& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return;
+    }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) {
+                RemoveTree(path + L"\\" + data.cFileName);
+            }
+        } while (FindNextFileW(h, &data));
+        FindClose(h);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+bool WriteBytes(std::wstring const& path, std::string const& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    BOOL ok = bytes.empty() ||
+              WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    return ok && written == bytes.size();
+}
+
+bool ReadBytes(std::wstring const& path, std::string* bytes) {
+    // The program keeps its summary open while it runs: share everything.
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bytes->clear();
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes->append(buffer, got);
+    }
+    CloseHandle(h);
+    return true;
+}
+
+bool Exists(std::wstring const& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsDir(std::wstring const& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void WaitForChildren(DWORD pid, DWORD ms) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    std::vector<HANDLE> children;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == pid) {
+            HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+            if (h != nullptr) {
+                children.push_back(h);
+            }
+        }
+    }
+    CloseHandle(snapshot);
+    DWORD start = GetTickCount();
+    for (HANDLE h : children) {
+        DWORD spent = GetTickCount() - start;
+        WaitForSingleObject(h, spent < ms ? ms - spent : 0);
+        CloseHandle(h);
+    }
+}
+
+namespace {
+
+void Walk(std::wstring const& root, std::wstring const& rel, std::vector<Entry>* out) {
+    WIN32_FIND_DATAW data;
+    std::wstring dir = rel.empty() ? root : root + L"\\" + rel;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0) {
+            continue;
+        }
+        Entry e;
+        e.path = rel.empty() ? data.cFileName : rel + L"\\" + data.cFileName;
+        e.dir = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        e.attributes = data.dwFileAttributes &
+                       (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+        if (e.dir) {
+            e.attributes &= ~FILE_ATTRIBUTE_READONLY;
+            out->push_back(e);
+            Walk(root, e.path, out);
+        } else {
+            ReadBytes(root + L"\\" + e.path, &e.content);
+            out->push_back(e);
+        }
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+}
+
+} // namespace
+
+std::vector<Entry> ListTree(std::wstring const& root) {
+    std::vector<Entry> entries;
+    Walk(root, L"", &entries);
+    std::sort(entries.begin(), entries.end(),
+              [](Entry const& a, Entry const& b) { return a.path < b.path; });
+    return entries;
+}
+
+bool SameTree(std::wstring const& expected, std::wstring const& actual) {
+    std::vector<Entry> a = ListTree(expected);
+    std::vector<Entry> b = ListTree(actual);
+    bool same = true;
+    for (Entry const& e : a) {
+        auto it =
+            std::find_if(b.begin(), b.end(), [&](Entry const& x) { return x.path == e.path; });
+        if (it == b.end()) {
+            Report(__FILE__, __LINE__, "missing in copy: " + Utf8(actual + L"\\" + e.path));
+            same = false;
+        } else if (!(*it == e)) {
+            Report(__FILE__, __LINE__,
+                   "differs in copy: " + Utf8(actual + L"\\" + e.path) + " attributes " +
+                       std::to_string(e.attributes) + "/" + std::to_string(it->attributes) +
+                       " bytes " + std::to_string(e.content.size()) + "/" +
+                       std::to_string(it->content.size()));
+            same = false;
+        }
+    }
+    for (Entry const& e : b) {
+        if (std::none_of(a.begin(), a.end(), [&](Entry const& x) { return x.path == e.path; })) {
+            Report(__FILE__, __LINE__, "extra in copy: " + Utf8(actual + L"\\" + e.path));
+            same = false;
+        }
+    }
+    return same;
+}
+
+namespace {
+
+struct Search {
+    DWORD pid;
+    HWND exclude;
+    bool wantDialog;
+    HWND found;
+};
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+} // namespace
+
+// Sent, not GetWindowTextW: that one does not ask a control of another process for its text.
+std::wstring TextOf(HWND hwnd) {
+    LRESULT n = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    if (n <= 0) {
+        return std::wstring();
+    }
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    n = SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(n + 1),
+                     reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return text;
+}
+
+namespace {
+
+BOOL CALLBACK FindWindowOf(HWND hwnd, LPARAM lParam) {
+    Search* s = reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid || hwnd == s->exclude || !IsWindowVisible(hwnd) ||
+        ClassOf(hwnd) != L"#32770") {
+        return TRUE;
+    }
+    if (s->wantDialog && TextOf(hwnd) != L"Kasumido") {
+        return TRUE;
+    }
+    s->found = hwnd;
+    return FALSE;
+}
+
+HWND FindOf(DWORD pid, HWND exclude, bool wantDialog) {
+    Search s = {pid, exclude, wantDialog, nullptr};
+    EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+} // namespace
+
+Kasumido::~Kasumido() {
+    if (m_process != nullptr) {
+        if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(m_process, 99);
+            WaitForSingleObject(m_process, 5000);
+        }
+        CloseHandle(m_process);
+    }
+}
+
+bool Kasumido::Start(std::wstring const& exe, std::wstring const& workDir) {
+    std::wstring command = L"\"" + exe + L"\"";
+    std::vector<wchar_t> line(command.begin(), command.end());
+    line.push_back(L'\0');
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(),
+                        &si, &pi)) {
+        Report(__FILE__, __LINE__, "cannot start " + Utf8(exe));
+        return false;
+    }
+    CloseHandle(pi.hThread);
+    m_process = pi.hProcess;
+    m_pid = pi.dwProcessId;
+    // The dialog can be found before its controls exist: wait for it shown and filled.
+    bool ready = WaitUntil(
+        [&] {
+            m_dialog = FindOf(m_pid, nullptr, true);
+            return m_dialog != nullptr && GetDlgItem(m_dialog, 1) != nullptr &&
+                   SendMessageW(GetDlgItem(m_dialog, 1014), CB_GETCOUNT, 0, 0) == 3;
+        },
+        60000); // the first program of a fresh prefix takes long to show
+    if (!ready) {
+        Report(__FILE__, __LINE__, "the dialog did not appear; windows seen:");
+        EnumWindows(
+            [](HWND hwnd, LPARAM pid) -> BOOL {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(hwnd, &owner);
+                std::string line = "  pid " + std::to_string(owner) + (owner == pid ? "*" : "") +
+                                   " class " + Utf8(ClassOf(hwnd)) + " \"" + Utf8(TextOf(hwnd)) +
+                                   "\" visible " + std::to_string(IsWindowVisible(hwnd)) + "\n";
+                fwrite(line.data(), 1, line.size(), stdout);
+                return TRUE;
+            },
+            static_cast<LPARAM>(m_pid));
+        DWORD code = 0;
+        GetExitCodeProcess(m_process, &code);
+        printf("  Kasumido pid %lu, exit code %lu\n", m_pid, code);
+    }
+    return ready;
+}
+
+void Kasumido::SetText(int id, std::wstring const& text) {
+    SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring Kasumido::Text(int id) const {
+    return TextOf(Item(id));
+}
+
+void Kasumido::Click(int id) {
+    // Posted: the click may open a modal box, and a sent message would wait for it.
+    PostMessageW(Item(id), BM_CLICK, 0, 0);
+}
+
+void Kasumido::Key(int id, UINT vk) {
+    PostMessageW(Item(id), WM_KEYDOWN, vk, 1);
+    PostMessageW(Item(id), WM_KEYUP, vk, 0xC0000001);
+}
+
+int Kasumido::ComboSel(int id) const {
+    return static_cast<int>(SendMessageW(Item(id), CB_GETCURSEL, 0, 0));
+}
+
+int Kasumido::ComboCount(int id) const {
+    return static_cast<int>(SendMessageW(Item(id), CB_GETCOUNT, 0, 0));
+}
+
+std::wstring Kasumido::ComboItem(int id, int index) const {
+    LRESULT n = SendMessageW(Item(id), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (n < 0) {
+        return L"<none>";
+    }
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    SendMessageW(Item(id), CB_GETLBTEXT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+void Kasumido::SelectCombo(int id, int index) {
+    SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+bool Kasumido::Enabled(int id) const {
+    return IsWindowEnabled(Item(id)) != FALSE;
+}
+
+bool Kasumido::Checked(int id) const {
+    return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Kasumido::SetChecked(int id, bool on) {
+    if (Checked(id) != on) {
+        Click(id);
+        WaitUntil([&] { return Checked(id) == on; }, 5000);
+    }
+}
+
+Box Kasumido::WaitBox(DWORD ms) {
+    Box box;
+    WaitUntil(
+        [&] {
+            box.hwnd = FindOf(m_pid, m_dialog, false);
+            return box.hwnd != nullptr;
+        },
+        ms);
+    if (box.hwnd != nullptr) {
+        // Its text may be set just after it became visible.
+        WaitUntil([&] { return GetDlgItem(box.hwnd, 0xFFFF) != nullptr; }, 2000);
+        box.caption = TextOf(box.hwnd);
+        box.text = TextOf(GetDlgItem(box.hwnd, 0xFFFF));
+    }
+    return box;
+}
+
+bool Kasumido::Expect(std::wstring const& caption, std::wstring const& text, int button, DWORD ms) {
+    Box box = WaitBox(ms);
+    if (box.hwnd == nullptr) {
+        Report(__FILE__, __LINE__, "no message box; expected \"" + Utf8(text) + "\"");
+        return false;
+    }
+    bool ok = box.caption == caption && box.text == text;
+    if (!ok) {
+        Report(__FILE__, __LINE__,
+               "box \"" + Utf8(box.caption) + "\": \"" + Utf8(box.text) + "\"; expected \"" +
+                   Utf8(caption) + "\": \"" + Utf8(text) + "\"");
+    }
+    Press(box, button);
+    return ok;
+}
+
+bool Kasumido::NoBox(DWORD ms) {
+    Box box = WaitBox(ms);
+    if (box.hwnd != nullptr) {
+        Report(__FILE__, __LINE__,
+               "unexpected box \"" + Utf8(box.caption) + "\": \"" + Utf8(box.text) + "\"");
+        Press(box, IDOK);
+        return false;
+    }
+    return true;
+}
+
+void Kasumido::Press(Box const& box, int button) {
+    HWND hwnd = box.hwnd;
+    HWND item = GetDlgItem(hwnd, button);
+    if (item != nullptr) {
+        PostMessageW(item, BM_CLICK, 0, 0);
+    } else {
+        PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(button), 0);
+    }
+    if (!WaitUntil([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, 10000)) {
+        Report(__FILE__, __LINE__, "the box did not close");
+    }
+}
+
+bool Kasumido::WaitText(int id, std::wstring const& text, DWORD ms) {
+    return WaitUntil([&] { return Text(id) == text; }, ms);
+}
+
+bool Kasumido::WaitExit(DWORD ms, DWORD* code) {
+    if (m_process == nullptr || WaitForSingleObject(m_process, ms) != WAIT_OBJECT_0) {
+        return false;
+    }
+    GetExitCodeProcess(m_process, code);
+    return true;
+}
+
+bool Kasumido::Close(DWORD ms) {
+    PostMessageW(m_dialog, WM_CLOSE, 0, 0);
+    DWORD code = 1234;
+    if (!WaitExit(ms, &code)) {
+        Report(__FILE__, __LINE__, "the program did not end after closing its window");
+        return false;
+    }
+    if (code != 0) {
+        Report(__FILE__, __LINE__, "exit code " + std::to_string(code));
+    }
+    return code == 0;
+}
+
+void Fill(Kasumido& k, Run const& run) {
+    k.SetText(1005, run.src);
+    k.SetText(1006, run.dest);
+    k.SetText(1009, run.count);
+    k.SelectCombo(1016, run.kind);
+    k.SelectCombo(1014, run.dirRule);
+    k.SelectCombo(1015, run.txtRule);
+    k.SetText(1002, run.dirCat1);
+    k.SetText(1001, run.dirCat2);
+    k.SetText(1012, run.txtCat1);
+    k.SetText(1011, run.txtCat2);
+    k.SetText(1013, run.txtCat3);
+    k.SetText(1018, run.txtFront);
+    k.SetChecked(1019, run.text);
+}
+
+bool RunToCompletion(Kasumido& k, DWORD ms) {
+    k.Click(1);
+    if (!k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES)) {
+        return false;
+    }
+    if (!k.Expect(L"メッセージ", L"コピーが終了しました。", IDOK, ms)) {
+        return false;
+    }
+    bool reset = k.WaitText(1, L"生成開始", 5000);
+    CHECK(reset);
+    return reset;
+}
+
+} // namespace e2e
