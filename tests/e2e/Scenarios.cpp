@@ -877,8 +877,8 @@ void ScenarioDemo(std::vector<std::wstring> const& args) {
     if (!k.Start(g_exe, work)) {
         return;
     }
-    // The first sample profile, loaded as a user would.
-    k.SelectCombo(1004, 0);
+    // The last sample profile (the Japanese one), loaded as a user would.
+    k.SelectCombo(1004, k.ComboCount(1004) - 1);
     k.Click(2);
     WaitUntil([&] { return !k.Text(1018).empty() || !k.Text(1002).empty(); }, 3000);
     k.SetText(1005, src);
