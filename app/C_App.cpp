@@ -5,9 +5,9 @@
 #include "app/NamingRules.h"
 #include "app/copy_messages.h"
 #include "app/copy_run.h"
+#include "app/profile.h"
 #include "app/resource.h"
 #include "ktora/file/C_Find.h"
-#include "ktora/file/C_IniFile.h"
 #include "ktora/thread/C_FunctionTypeMemberA1.h"
 #include "ktora/window/ktora_desktop.h"
 
@@ -27,12 +27,6 @@ const int kTextGroup[] = {IDC_TXT_CAT1_LABEL, IDC_TXT_CAT2_LABEL,  IDC_TXT_CAT3_
                           IDC_TXT_RULE_LABEL, IDC_TXT_FRONT_LABEL, IDC_TXT_CAT1,
                           IDC_TXT_CAT2,       IDC_TXT_CAT3,        IDC_TXT_RULE,
                           IDC_TXT_FRONT};
-
-C_WString Widen(ktora::C_String const& narrow) {
-    C_WString wide;
-    wide = narrow;
-    return wide;
-}
 
 } // namespace
 
@@ -180,33 +174,29 @@ void C_App::LoadProfile() {
                         reinterpret_cast<LPARAM>(item.data()));
     C_WString path(L"list\\");
     path += item.data();
-    ktora::C_IniFile ini(path);
-    if (!ini.IsOpen()) {
-        return;
+    ProfileValues v;
+    if (!ReadProfile(path, &v)) {
+        return; // cannot be opened: nothing changes
     }
     struct TextKey {
-        char const* key;
+        ktora::C_WString const& value;
         int id;
     };
-    const TextKey texts[] = {{"txt_cat1", IDC_TXT_CAT1}, {"txt_cat2", IDC_TXT_CAT2},
-                             {"txt_cat3", IDC_TXT_CAT3}, {"txt_front", IDC_TXT_FRONT},
-                             {"dir_cat1", IDC_DIR_CAT1}, {"dir_cat2", IDC_DIR_CAT2}};
+    const TextKey texts[] = {{v.txt_cat1, IDC_TXT_CAT1}, {v.txt_cat2, IDC_TXT_CAT2},
+                             {v.txt_cat3, IDC_TXT_CAT3}, {v.txt_front, IDC_TXT_FRONT},
+                             {v.dir_cat1, IDC_DIR_CAT1}, {v.dir_cat2, IDC_DIR_CAT2}};
     for (TextKey const& t : texts) {
-        C_WString value = Widen(ini.GetStr(ktora::C_String(t.key)));
-        if (!value.Empty()) {
-            SetDlgItemTextW(m_hDialog, t.id, value.GetString());
+        if (!t.value.Empty()) {
+            SetDlgItemTextW(m_hDialog, t.id, t.value.GetString());
         }
     }
-    SelectRule(IDC_DIR_RULE, ini.GetInt(ktora::C_String("dir_rule")));
-    int dirType = ini.GetInt(ktora::C_String("dir_type"));
-    SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL, dirType == 1 ? 1 : 0, 0);
-    SelectRule(IDC_TXT_RULE, ini.GetInt(ktora::C_String("txt_rule")));
-    int enable = ini.GetInt(ktora::C_String("txt_enable"));
-    CheckDlgButton(m_hDialog, IDC_TXT_ENABLE, enable > 0 ? BST_CHECKED : BST_UNCHECKED);
-    EnableTextGroup(enable > 0 ? TRUE : FALSE);
-    int count = ini.GetInt(ktora::C_String("make_count"));
-    if (count > 0) {
-        SetDlgItemInt(m_hDialog, IDC_COUNT, static_cast<UINT>(count), FALSE);
+    SelectRule(IDC_DIR_RULE, v.dir_rule);
+    SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL, static_cast<WPARAM>(v.dir_type), 0);
+    SelectRule(IDC_TXT_RULE, v.txt_rule);
+    CheckDlgButton(m_hDialog, IDC_TXT_ENABLE, v.txt_enable ? BST_CHECKED : BST_UNCHECKED);
+    EnableTextGroup(v.txt_enable ? TRUE : FALSE);
+    if (v.make_count > 0) {
+        SetDlgItemInt(m_hDialog, IDC_COUNT, static_cast<UINT>(v.make_count), FALSE);
     }
 }
 
