@@ -243,6 +243,25 @@ TEST(C_MainWnd, DialogModeLessExecFailsWithoutTouchingTheList) {
     EXPECT_EQ(0, app.DialogModeLessExec(MAKEINTRESOURCEW(999)));
     EXPECT_EQ(nullptr, app.GetDialogList());
     EXPECT_EQ(before, app.GetHWnd());
+    EXPECT_EQ(-1, app.DialogExec(MAKEINTRESOURCEW(999), 0)); // no such template
+}
+
+TEST(C_MainWnd, RegisterClassExUsesTheFrameworkProcedureWhenAsked) {
+    std::vector<Seen> log;
+    TestApp app(&log);
+    app.isWindowClass = true;
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KtoraMainWndTestEx";
+    ASSERT_NE(0, C_MainWnd::RegisterClassExW(&wc, true));
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(C_MainWnd::gWndProc), wc.lpfnWndProc);
+    EXPECT_STREQ(L"KtoraMainWndTestEx", C_MainWnd::GetWndClass().lpszClassName);
+    ASSERT_EQ(1, C_MainWnd::MakeWindow(C_WString(L"ex"), WS_OVERLAPPEDWINDOW, 50, 50));
+    EXPECT_EQ(1234, SendMessageW(app.GetHWnd(), WM_USER + 1, 3, 0));
+    EXPECT_TRUE(Contains(log, app.GetHWnd(), WM_USER + 1, 3));
+    DestroyWindow(app.GetHWnd());
 }
 
 TEST(C_MainWnd, AppMutexTellsASecondInstance) {

@@ -299,3 +299,46 @@ TEST(Desktop, PicturesPaintUprightAndCutOut) {
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
 }
+
+namespace {
+
+// Pixels of one colour in a w x h area of the DC.
+int CountColour(HDC dc, int w, int h, COLORREF colour) {
+    int n = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            n += GetPixel(dc, x, y) == colour ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+TEST(Desktop, ColorPrintDrawsFittingTextOnlyAndBoldAddsAnEdge) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 120, 30);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, 120, 30};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
+
+    std::wstring tooLong(600, L'W');
+    ktora::ColorPrint(dc, 2, 2, red, L"%ls", tooLong.c_str());
+    EXPECT_EQ(0, CountColour(dc, 120, 30, red)); // does not fit: nothing drawn
+
+    ktora::ColorPrint(dc, 2, 2, red, L"%d%ls", 42, L"WW");
+    EXPECT_GT(CountColour(dc, 120, 30, red), 10);
+    EXPECT_EQ(TRANSPARENT, GetBkMode(dc));
+
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ktora::ColorPrintBold(dc, 4, 4, blue, red, L"%ls", L"WW");
+    EXPECT_GT(CountColour(dc, 120, 30, red), 5);
+    EXPECT_GT(CountColour(dc, 120, 30, blue), 5); // the outline shows around the text
+
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
