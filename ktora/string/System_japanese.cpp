@@ -219,7 +219,7 @@ C_WString to_utf16(UINT codePage, const char* text, int bytes) {
     if (n <= 0)
         return C_WString();
     out[n] = 0;
-    return C_WString(out);
+    return textwork::make_wstring(out, static_cast<size_t>(n));
 }
 
 // UTF-16 to a code page; at most 3 bytes per unit for UTF-8, 2 for the ANSI code page.

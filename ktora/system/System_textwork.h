@@ -6,6 +6,7 @@
 #include "ktora/string/C_WString.h"
 #include "ktora/string/CharCode.h"
 
+#include <cwchar>
 #include <string>
 
 namespace ktora {
@@ -32,8 +33,18 @@ inline C_String make_string(const std::string& bytes) {
     return make_string(bytes.data(), bytes.size());
 }
 
+// `units[count]` must be 0. Keeps embedded zero units as well.
+inline C_WString make_wstring(const wchar_t* units, size_t count) {
+    if (count == 0)
+        return C_WString();
+    if (std::wmemchr(units, 0, count) == nullptr)
+        return C_WString(units);
+    return make_string(reinterpret_cast<const char*>(units), count * sizeof(wchar_t))
+        .ToByteWString();
+}
+
 inline C_WString make_wstring(const std::wstring& units) {
-    return C_WString(units.c_str());
+    return make_wstring(units.c_str(), units.size());
 }
 
 // The working encodings of the utilities.

@@ -200,6 +200,10 @@ TEST(JapaneseEncoding, CodePageCountingForm) {
     EXPECT_EQ(2,
               System::sjis_to_utf16(reinterpret_cast<const unsigned char*>("\x82\xA0z"), 3, &out));
     EXPECT_STREQ(L"\u3042z", out.GetString());
+    // Zero bytes inside the run are converted and counted like any other byte.
+    EXPECT_EQ(3, System::sjis_to_utf16(reinterpret_cast<const unsigned char*>("a\0b"), 3, &out));
+    EXPECT_EQ(3, out.Length());
+    EXPECT_EQ(3, System::utf8_to_utf16(bytes(std::string("a\0b", 3))).Length());
 }
 
 TEST(JapaneseEncoding, WriteAndReadThroughFileDescriptors) {
