@@ -84,6 +84,7 @@ fi
     echo "Machine: $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n1), $(nproc) cores," \
         "$(awk '/MemTotal/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo);" \
         "$(. /etc/os-release && echo "$PRETTY_NAME"); $(wine --version)"
+    echo "Load average at the end (other work on the machine): $(cut -d' ' -f1-3 /proc/loadavg)"
     echo
     echo "(a) Copies through the batch run vs the same copier command lines started directly"
     awk '/^copy round/ { printf "    round %s: direct %s s, batch %s s\n", $3, $5, $7 }
