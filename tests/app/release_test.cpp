@@ -73,7 +73,7 @@ std::wstring VersionString(std::wstring const& exe, wchar_t const* name, VS_FIXE
 } // namespace
 
 TEST(Release, BothProgramsCarryVersionAndManifest) {
-    for (wchar_t const* name : {L"kasumido-batch.exe"}) {
+    for (wchar_t const* name : {L"Kasumido.exe", L"kasumido-batch.exe"}) {
         std::wstring exe = BinFile(name);
         ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(exe.c_str()))
             << batch_test::Sjis(exe);
@@ -94,7 +94,7 @@ TEST(Release, BothProgramsCarryVersionAndManifest) {
 }
 
 TEST(Release, TheSystemResolvesTheManifestToCommonControlsSix) {
-    std::wstring exe = BinFile(L"kasumido-batch.exe");
+    std::wstring exe = BinFile(L"Kasumido.exe");
     ACTCTXW context = {};
     context.cbSize = sizeof(context);
     context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
