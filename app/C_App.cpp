@@ -21,8 +21,7 @@ const wchar_t kCaptionAbort[] = L"中止";
 
 const int kTextUnits = 2048;
 
-// The controls that follow the text-output check box, in the order they are
-// switched.
+// The controls that follow the text-output check box, in the order they are switched.
 const int kTextGroup[] = {IDC_TXT_CAT1_LABEL, IDC_TXT_CAT2_LABEL,  IDC_TXT_CAT3_LABEL,
                           IDC_TXT_RULE_LABEL, IDC_TXT_FRONT_LABEL, IDC_TXT_CAT1,
                           IDC_TXT_CAT2,       IDC_TXT_CAT3,        IDC_TXT_RULE,

@@ -8,8 +8,7 @@
 #include "ktora/thread/C_ThreadEx.h"
 #include "ktora/window/C_MainWnd.h"
 
-// Kasumido's application object: the main dialog, its commands and the copy
-// run.
+// Kasumido's application object: the main dialog, its commands and the copy run.
 class C_App : public ktora::C_MainWnd, private I_CopyFront {
 public:
     C_App(HINSTANCE const& instance, HINSTANCE const& prevInstance, wchar_t* const& cmdLine,
