@@ -19,25 +19,14 @@ cp samples/list/*.txt "$demo/work/list/"
 # Unix path to the Windows path Wine gives it (drive Z: is the root).
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# Windows serves the dialog font ("MS Shell Dlg", on Japanese systems "MS UI Gothic") with a
-# proportional Gothic. Wine's default stand-in is the fixed-pitch IPAGothic, whose wider kana cut
-# the template's labels and hide "_". For this run the proportional IPAPGothic serves it instead;
-# the tests keep Wine's default, which the font tests measure.
-font_key='HKCU\Software\Wine\Fonts\Replacements'
-font_on() { wine reg add "$font_key" /v 'MS UI Gothic' /d IPAPGothic /f </dev/null >/dev/null 2>&1 || true; }
-font_off() { wine reg delete "$font_key" /v 'MS UI Gothic' /f </dev/null >/dev/null 2>&1 || true; }
-
+# The prefix draws dialogs with a proportional Gothic (scripts/prefix.d/dialog-font.sh).
 if [ -n "${DISPLAY:-}" ]; then
     echo "run: starting Kasumido in $demo/work"
-    trap font_off EXIT
-    font_on
-    (cd "$demo/work" && "$root/scripts/wine-run.sh" "$root/build/bin/Kasumido.exe")
-    exit 0
+    cd "$demo/work"
+    exec "$root/scripts/wine-run.sh" "$root/build/bin/Kasumido.exe"
 fi
 
 ktora_session_start
-trap 'font_off; ktora_session_stop' EXIT
-font_on
 
 flag=$demo/shot
 log=$demo/driver.log
