@@ -105,12 +105,16 @@ int C_GetOpt::getopt(int argc, wchar_t** const argv, char const* optstring) {
         if (optstring[j + 1] == ':') {
             // Do not read past argc: the entry there is the vector's terminating null.
             if (p + 1 >= argc || !argv[p + 1]) {
-                // The option takes only its own entry. Nothing is left to move: a pending
-                // move would take the terminating null into the vector.
+                // The option occupies only its own entry: the next index stops at it, so the
+                // pending move takes the option (never the terminating null) in front of the
+                // skipped operands, which stay after the option index.
                 m_pOptArg = nullptr;
                 m_nNext = p + 1;
                 m_nOptInd = p + 1;
-                m_bMovePending = false;
+                m_bMovePending = true;
+                if (p == m_nFirstNonOpt) {
+                    m_nFirstNonOpt = p + 1;
+                }
                 m_cOptOpt = c;
                 PrintError(static_cast<wchar_t>(static_cast<unsigned char>(optstring[j])),
                            L" オプションに引数が必要です。\n");
