@@ -7,5 +7,5 @@ scripts/build.sh
 source scripts/session.sh
 ktora_session_start
 # A test that fails is run once more: under heavy load Wine now and then fails to start a
-# process at all. A real fault fails both times; ctest's log names every retried test.
+# process at all. A real fault fails both times.
 ctest --preset win64 -j2 --repeat until-pass:2 "$@"
