@@ -55,3 +55,23 @@ if unzip -Z1 "$zip_path" | grep -qi 'xcopy'; then
 fi
 echo "dist: $zip_path"
 unzip -l "$zip_path" | sed 's/^/  /'
+
+# The zip as a user gets it: unpacked into a fresh folder, Kasumido started there lists the
+# sample profiles.
+check=build/dist/check
+rm -rf "$check"
+mkdir -p "$check"
+unzip -q "$zip_path" -d "$check"
+profiles=$(find "$check/$name/list" -name '*.txt' | wc -l)
+source scripts/session.sh
+ktora_session_start
+unpacked="Z:$(pwd)/$check/$name/Kasumido.exe"
+if ! scripts/wine-run.sh build/bench/dist_check.exe "${unpacked//\//\\}" "$profiles" \
+    </dev/null >"$check.log" 2>&1; then
+    cat "$check.log" >&2
+    echo "dist: the unpacked Kasumido did not list its $profiles sample profiles" >&2
+    exit 1
+fi
+echo "dist: unpacked and started under Wine, the dialog lists:"
+cat "$check.log"
+rm -rf "$check" "$check.log"
