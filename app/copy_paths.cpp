@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,28 @@ bool IsSelfCopy(C_WString const& source, C_WString const& destination) {
     }
     std::wstring parent = Parent(src);
     return !parent.empty() && EqualNoCase(parent, dest);
+}
+
+bool IsUsableCopyName(C_WString const& folderName) {
+    bool partHasName = false; // the current part has a character other than "." and " "
+    int partLength = 0;
+    for (int i = 0; i <= folderName.Length(); ++i) {
+        wchar_t c = i < folderName.Length() ? folderName.GetString()[i] : L'\\';
+        if (c == L'\\' || c == L'/') {
+            if (partLength > 0 && !partHasName) {
+                return false;
+            }
+            partHasName = false;
+            partLength = 0;
+            continue;
+        }
+        if (c < 0x20 || wcschr(L"\"<>|?*:", c) != nullptr) {
+            return false;
+        }
+        partHasName = partHasName || (c != L'.' && c != L' ');
+        ++partLength;
+    }
+    return true;
 }
 
 C_WString MakeCopyCommand(C_WString const& source, C_WString const& target) {

@@ -13,6 +13,12 @@ ktora::C_WString NormalizeCopyPath(ktora::C_WString const& path);
 // to case, as Windows compares them. Either path empty gives false.
 bool IsSelfCopy(ktora::C_WString const& source, ktora::C_WString const& destination);
 
+// True when a copy's folder name (joining texts may add "\" or "/", which make subfolders)
+// names a folder inside the container: no part that is only dots and blanks (".." would leave
+// the container) and no character that a folder name cannot hold (a double quote would also
+// end the quoted target of the command line).
+bool IsUsableCopyName(ktora::C_WString const& folderName);
+
 // The command line of one copy: xcopy with its switches, the quoted source and the quoted
 // target folder with a trailing backslash.
 ktora::C_WString MakeCopyCommand(ktora::C_WString const& source, ktora::C_WString const& target);

@@ -52,6 +52,19 @@ Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& fro
         front.Tell(kTellBadCount, kTitleMessage);
         return Pointer<CopyState>();
     }
+    {
+        // The joining texts may make subfolders, but no copy may land outside the container
+        // (xcopy would overwrite there without asking) or under a name no folder can have.
+        CopyState first;
+        first.is_number = CounterIsNumber(settings.counter_kind);
+        first.name_order = FolderRuleCode(settings.dir_rule);
+        first.dir_cat1 = Cut(settings.dir_cat1);
+        first.dir_cat2 = Cut(settings.dir_cat2);
+        if (!IsUsableCopyName(MakeFolderName(first, ktora::common::ktora_GetLastName(source)))) {
+            front.Tell(kTellBadDestination, kTitleMessage);
+            return Pointer<CopyState>();
+        }
+    }
     if (!front.Ask(kAskRun, kTitleConfirm)) {
         return Pointer<CopyState>();
     }

@@ -67,3 +67,20 @@ TEST(CopyPaths, CommandLineQuotesBothPathsAndEndsTheTargetWithABackslash) {
     EXPECT_EQ(L"xcopy /E /C /H /O /Y \"C:\\\u5199 \u771f\" \"D:\\o u t\\\u5199 \u771f\\a\\\"",
               S(MakeCopyCommand(W(L"C:\\\u5199 \u771f"), W(L"D:\\o u t\\\u5199 \u771f\\a"))));
 }
+
+TEST(CopyPaths, CopyNamesStayInsideTheContainer) {
+    // Joining texts may make subfolders; dots, blanks and Japanese are ordinary name parts.
+    for (wchar_t const* good :
+         {L"photo1", L"photo1_x", L"photo\\1", L"photo1/x", L"\u5199\u771f1", L"photo 1",
+          L"photo.1", L"photo1\\\\x", L"photo1\\", L"photo1\\.x", L"photo1\\x..", L"..photo1"}) {
+        EXPECT_TRUE(IsUsableCopyName(W(good))) << S(W(good)).size();
+    }
+    // Parts of dots and blanks only lead out of the container (or vanish); the rest cannot be
+    // in a folder name, and a double quote would end the command line's quoted target.
+    for (wchar_t const* bad :
+         {L"photo1\\..", L"photo1\\..\\..\\x", L"photo1/../x", L"photo1\\...", L"photo1\\ . ",
+          L"photo1\\.", L"..", L"photo1\"x", L"photo1\" /L \"", L"photo1<", L"photo1>", L"photo1|",
+          L"photo1?", L"photo1*", L"C:1", L"photo1\tx"}) {
+        EXPECT_FALSE(IsUsableCopyName(W(bad))) << S(W(bad)).size();
+    }
+}

@@ -67,6 +67,54 @@ TEST(CopyRun, ChecksComeInTheDialogsOrderAndRefuseWithOneMessage) {
     EXPECT_FALSE(batch_test::IsDir(out)); // nothing made before the question
 }
 
+TEST(CopyRun, RefusesCopiesOutsideTheContainerOrWhereNoContainerCanBe) {
+    TempDir dir;
+    std::wstring src = dir / L"photo";
+    CreateDirectoryW(src.c_str(), nullptr);
+    std::wstring out = dir / L"out";
+    CopySettings s;
+    s.source = src.c_str();
+    s.destination = out.c_str();
+    s.count = 3;
+    struct Case {
+        wchar_t const* cat1;
+        wchar_t const* cat2;
+        int rule;
+    };
+    // A joining text that climbs out of the container, or that breaks the copier's quoting:
+    // refused before the question, nothing made.
+    for (Case const& c : {Case{L"\\..\\..", L"", 1}, Case{L"/../x", L"", 0}, Case{L"", L"\\..", 0},
+                          Case{L"\" /L \"", L"", 2}}) {
+        s.dir_cat1 = c.cat1;
+        s.dir_cat2 = c.cat2;
+        s.dir_rule = c.rule;
+        RecordingFront front;
+        front.answers = {true, true};
+        EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
+        ASSERT_EQ(1u, front.said.size());
+        EXPECT_EQ(std::wstring(L"コピー先が認識できませんでした。"), front.said[0]);
+    }
+    EXPECT_FALSE(batch_test::IsDir(out));
+
+    // A destination that is a file, or a file where the container would go: no container can
+    // be made, which the run says after the question.
+    s.dir_cat1 = L"\\sub";
+    s.dir_cat2 = L"";
+    ASSERT_TRUE(batch_test::WriteBytes(out, "a file"));
+    std::wstring out2 = dir / L"out2";
+    CreateDirectoryW(out2.c_str(), nullptr);
+    ASSERT_TRUE(batch_test::WriteBytes(out2 + L"\\photo", "in the way"));
+    for (std::wstring const& destination : {out, out2, out + L"\\deeper"}) {
+        s.destination = destination.c_str();
+        RecordingFront front;
+        front.answers = {true, true};
+        EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
+        ASSERT_EQ(2u, front.said.size());
+        EXPECT_EQ(std::wstring(L"コピー先が認識できませんでした。"), front.said[1]);
+    }
+    EXPECT_TRUE(batch_test::IsFile(out2 + L"\\photo"));
+}
+
 TEST(CopyRun, QuestionsDecideAndTheRecordIsFilled) {
     TempDir dir;
     std::wstring src = dir / L"photo";
@@ -134,6 +182,51 @@ TEST(Profile, LoadingFollowsTheDialogsRules) {
     EXPECT_EQ(0, s.txt_rule);
     EXPECT_FALSE(s.text_output);
     EXPECT_EQ(5, s.count);
+}
+
+TEST(Profile, BrokenFilesGiveValuesTheRunCanTake) {
+    TempDir dir;
+    std::wstring junk = dir / L"junk.txt";
+    std::string bytes;
+    unsigned seed = 12345;
+    for (int i = 0; i < 65536; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        bytes.push_back(static_cast<char>(seed >> 16));
+    }
+    std::string longLine(1 << 20, 'x');
+    std::wstring huge = dir / L"huge.txt";
+    std::wstring empty = dir / L"empty.txt";
+    ASSERT_TRUE(batch_test::WriteBytes(junk, bytes));
+    ASSERT_TRUE(batch_test::WriteBytes(huge, "txt_front=" + longLine +
+                                                 "\r\nmake_count=99999999999\r\n"
+                                                 "dir_rule=2147483647\r\ntxt_rule=-2147483648\r\n"
+                                                 "dir_type=" +
+                                                 longLine + "\r\n"));
+    ASSERT_TRUE(batch_test::WriteBytes(empty, ""));
+    for (std::wstring const& path : {junk, huge, empty}) {
+        CopySettings s;
+        s.count = 5;
+        ProfileValues v;
+        ASSERT_TRUE(ReadProfile(C_WString(path.c_str()), &v));
+        ApplyProfile(v, &s);
+        EXPECT_GE(v.make_count, 0);
+        EXPECT_TRUE(s.count_valid);
+        EXPECT_GT(s.count, 0);
+        EXPECT_TRUE(s.dir_rule >= -1 && s.dir_rule < 3) << s.dir_rule;
+        EXPECT_TRUE(s.txt_rule >= -1 && s.txt_rule < 4) << s.txt_rule;
+        EXPECT_TRUE(s.counter_kind == 0 || s.counter_kind == 1);
+        if (path == empty) { // every key missing: the rules reset, the count stays
+            EXPECT_EQ(5, s.count);
+            EXPECT_EQ(0, s.dir_rule);
+            EXPECT_EQ(0, s.txt_rule);
+            EXPECT_FALSE(s.text_output);
+        }
+        if (path == huge) {
+            EXPECT_EQ(-1, s.dir_rule);
+            EXPECT_EQ(0, s.txt_rule);
+            EXPECT_EQ(1 << 20, s.txt_front.Length());
+        }
+    }
 }
 
 TEST(Batch, CountTextAndOptions) {

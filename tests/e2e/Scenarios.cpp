@@ -107,7 +107,7 @@ bool NoContainer(std::wstring const& path) {
 
 // ---------------------------------------------------------------------------------------------
 
-struct ControlSpec {
+struct ControlWant {
     int id;
     wchar_t const* cls;
     wchar_t const* text;
@@ -123,7 +123,7 @@ const DWORD kList = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDO
 const DWORD kGroup = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
 const DWORD kCheck = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
 
-const ControlSpec kTemplate[] = {
+const ControlWant kTemplate[] = {
     {1, L"Button", L"生成開始", 357, 262, 50, 25, kDefButton},
     {-1, L"Static", L"連結文字その１", 27, 94, 51, 8, kLabel},
     {-1, L"Static", L"連結文字その２", 159, 95, 51, 8, kLabel},
@@ -158,12 +158,12 @@ const ControlSpec kTemplate[] = {
     {1019, L"Button", L"コピー先にテキストを生成する", 295, 168, 106, 10, kCheck},
 };
 
-void CheckStyle(ControlSpec const& spec, HWND hwnd) {
+void CheckStyle(ControlWant const& want, HWND hwnd) {
     LONG style = GetWindowLongW(hwnd, GWL_STYLE);
     LONG ex = GetWindowLongW(hwnd, GWL_EXSTYLE);
-    std::wstring cls = spec.cls;
+    std::wstring cls = want.cls;
     std::string name =
-        "control " + std::to_string(spec.id) + " " + Utf8(spec.text ? spec.text : L"");
+        "control " + std::to_string(want.id) + " " + Utf8(want.text ? want.text : L"");
     auto require = [&](bool ok, char const* what) {
         if (!ok) {
             Report(__FILE__, __LINE__, name + ": " + what);
@@ -179,14 +179,14 @@ void CheckStyle(ControlSpec const& spec, HWND hwnd) {
     } else if (cls == L"ComboBox") { // the list, not the box, keeps the scroll bar
         require((style & 3) == CBS_DROPDOWNLIST, "drop-down list");
         require(style & WS_TABSTOP, "tab stop");
-        require(((style & CBS_SORT) != 0) == (spec.id == 1004), "sorted only for profiles");
-    } else if (spec.id == 1) {
+        require(((style & CBS_SORT) != 0) == (want.id == 1004), "sorted only for profiles");
+    } else if (want.id == 1) {
         require((style & 0x0F) == BS_DEFPUSHBUTTON, "default push button");
         require(style & WS_TABSTOP, "tab stop");
-    } else if (spec.id == 1019) {
+    } else if (want.id == 1019) {
         require((style & 0x0F) == BS_AUTOCHECKBOX, "automatic check box");
         require(style & WS_TABSTOP, "tab stop");
-    } else if (spec.id == -1) {
+    } else if (want.id == -1) {
         require((style & 0x0F) == BS_GROUPBOX, "group box");
     } else {
         require((style & 0x0F) == BS_PUSHBUTTON, "push button");
@@ -242,7 +242,7 @@ void CheckResources() {
         CHECK_EQ_I(SHIFTJIS_CHARSET, Take<BYTE>(p));
         CHECK_EQ_W(L"MS Shell Dlg", TakeString(p));
         // Every control as stored: styles, positions, identifiers, classes and texts.
-        for (ControlSpec const& c : kTemplate) {
+        for (ControlWant const& c : kTemplate) {
             p = reinterpret_cast<unsigned char const*>((reinterpret_cast<uintptr_t>(p) + 3) & ~3u);
             Take<DWORD>(p); // help ID
             CHECK_EQ_I(0, Take<DWORD>(p));
@@ -336,7 +336,7 @@ void ScenarioDialog() {
     CHECK_EQ_I(MulDiv(423, baseX, 4), clientArea.right);
     CHECK_EQ_I(MulDiv(294, baseY, 8), clientArea.bottom);
     // Position and size are mapped separately, as the dialog manager does.
-    auto mapRect = [&](ControlSpec const& c) {
+    auto mapRect = [&](ControlWant const& c) {
         RECT rc;
         rc.left = MulDiv(c.x, baseX, 4);
         rc.top = MulDiv(c.y, baseY, 8);
@@ -351,25 +351,25 @@ void ScenarioDialog() {
             Report(__FILE__, __LINE__, "more controls than the template has");
             break;
         }
-        ControlSpec const& spec = kTemplate[index];
+        ControlWant const& want = kTemplate[index];
         wchar_t cls[32] = {};
         GetClassNameW(child, cls, 32);
-        CHECK(_wcsicmp(cls, spec.cls) == 0);
-        CHECK_EQ_I(spec.id & 0xFFFF, GetDlgCtrlID(child) & 0xFFFF);
-        if (spec.text != nullptr) {
-            CHECK_EQ_W(spec.id == 1009 ? L"1" : spec.text, TextOf(child)); // the count starts at 1
+        CHECK(_wcsicmp(cls, want.cls) == 0);
+        CHECK_EQ_I(want.id & 0xFFFF, GetDlgCtrlID(child) & 0xFFFF);
+        if (want.text != nullptr) {
+            CHECK_EQ_W(want.id == 1009 ? L"1" : want.text, TextOf(child)); // the count starts at 1
         }
-        RECT expected = mapRect(spec);
+        RECT expected = mapRect(want);
         RECT actual = {};
         GetWindowRect(child, &actual);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
         CHECK_EQ_I(expected.left, actual.left);
         CHECK_EQ_I(expected.top, actual.top);
         CHECK_EQ_I(expected.right, actual.right);
-        if (std::wstring(spec.cls) != L"ComboBox") { // a closed list is shorter than its box
+        if (std::wstring(want.cls) != L"ComboBox") { // a closed list is shorter than its box
             CHECK_EQ_I(expected.bottom, actual.bottom);
         }
-        CheckStyle(spec, child);
+        CheckStyle(want, child);
     }
     CHECK_EQ_I(32, index);
 
