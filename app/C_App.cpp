@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/NamingRules.h"
+#include "app/batch.h"
 #include "app/copy_messages.h"
 #include "app/copy_run.h"
 #include "app/profile.h"
@@ -230,9 +231,9 @@ void C_App::OnStart() {
     CopySettings settings;
     settings.source = ReadItemText(IDC_SRC);
     settings.destination = ReadItemText(IDC_DEST);
-    BOOL translated = FALSE;
-    settings.count = static_cast<int>(GetDlgItemInt(m_hDialog, IDC_COUNT, &translated, TRUE));
-    settings.count_valid = translated != FALSE;
+    // Read as GetDlgItemInt reads it on Windows: the whole text must be the number. (Wine's
+    // takes the leading digits of "12abc" as 12.)
+    settings.count_valid = ParseCountText(ReadItemText(IDC_COUNT), &settings.count);
     settings.counter_kind =
         static_cast<int>(SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_GETCURSEL, 0, 0));
     settings.dir_rule =

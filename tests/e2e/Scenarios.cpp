@@ -625,6 +625,9 @@ void ScenarioRefusals() {
         {src, t / L"out", L"-3", badCount},
         {src, t / L"out", L"abc", badCount},
         {src, t / L"out", L"", badCount},
+        {src, t / L"out", L"12abc", badCount}, // a number must be all of the text
+        {src, t / L"out", L"2147483648", badCount},
+        {src, t / L"out", L"99999999999999999999", badCount},
         {src, t.Path(), L"1", same}, // the container would be the source
         {src, t.Path() + L"\\", L"1", same},
         {src, src + L"\\inside", L"1", same},   // destination inside the source
@@ -645,6 +648,15 @@ void ScenarioRefusals() {
     }
     NoContainer(t / L"out");
     CHECK(!Exists(src + L"\\inside"));
+
+    // A joining text that would lead the copies out of the container.
+    k.SetText(1005, src);
+    k.SetText(1006, t / L"out");
+    k.SetText(1009, L"1");
+    k.SetText(1002, L"\\..\\..");
+    k.Click(1);
+    CHECK(k.Expect(L"メッセージ", noDest, IDOK));
+    k.SetText(1002, L"");
 
     // Enter also reaches the checks.
     k.SetText(1005, src);
