@@ -40,7 +40,10 @@ Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& fro
         front.Tell(kTellBadDestination, kTitleMessage);
         return Pointer<CopyState>();
     }
-    if (source.Empty() || !CanEnter(source)) {
+    // A drive root ("E:") or a dot path has no last name to name the container after: the
+    // container would be no folder, the destination itself or its parent.
+    if (source.Empty() || !CanEnter(source) ||
+        !IsUsableCopyName(ktora::common::ktora_GetLastName(source))) {
         front.Tell(kTellBadSource, kTitleMessage);
         return Pointer<CopyState>();
     }

@@ -51,6 +51,10 @@ TEST(CopyRun, ChecksComeInTheDialogsOrderAndRefuseWithOneMessage) {
         {L"", L"", "x", L"コピー元＆コピー先が同一です。"}, // equality before emptiness
         {src.c_str(), L"", "x", L"コピー先が認識できませんでした。"},
         {L"", out.c_str(), "x", L"コピー元が認識できません。"},
+        {L"Z:\\", out.c_str(), "1", L"コピー元が認識できません。"}, // no last name
+        {L"Z:", out.c_str(), "1", L"コピー元が認識できません。"},
+        {L".", out.c_str(), "1", L"コピー元が認識できません。"},
+        {(src + L"\\.").c_str(), out.c_str(), "1", L"コピー元が認識できません。"},
         {src.c_str(), out.c_str(), "x", L"生成回数が不正です。"},
         {src.c_str(), out.c_str(), "0", L"生成回数が不正です。"},
     };
