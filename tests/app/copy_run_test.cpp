@@ -108,7 +108,9 @@ TEST(CopyRun, RefusesCopiesOutsideTheContainerOrWhereNoContainerCanBe) {
     std::wstring out2 = dir / L"out2";
     CreateDirectoryW(out2.c_str(), nullptr);
     ASSERT_TRUE(batch_test::WriteBytes(out2 + L"\\photo", "in the way"));
-    for (std::wstring const& destination : {out, out2, out + L"\\deeper"}) {
+    // A destination pasted with its quotes names no folder.
+    std::wstring quoted = L"\"" + out2 + L"\"";
+    for (std::wstring const& destination : {out, out2, out + L"\\deeper", quoted}) {
         s.destination = destination.c_str();
         RecordingFront front;
         front.answers = {true, true};
