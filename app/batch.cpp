@@ -97,10 +97,12 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
         if (c == -1) {
             break;
         }
-        if (c == '?') {
-            wchar_t letter = static_cast<wchar_t>(static_cast<unsigned char>(getopt.optopt()));
+        // The parser matches an option ":" against the separators of its letter list.
+        if (c == '?' || c == ':') {
+            wchar_t letter =
+                c == ':' ? L':' : static_cast<wchar_t>(static_cast<unsigned char>(getopt.optopt()));
             *error = Option(letter);
-            *error += std::strchr(kLetters, getopt.optopt()) != nullptr
+            *error += c == '?' && std::strchr(kLetters, getopt.optopt()) != nullptr
                           ? L" オプションに引数が必要です。 (the option needs a value)"
                           : L" 無効なオプションです。 (unknown option)";
             return 0;

@@ -265,6 +265,12 @@ TEST(Batch, CountTextAndOptions) {
     EXPECT_EQ(1, o.settings.counter_kind);
     EXPECT_TRUE(o.yes_to_all);
     EXPECT_EQ(1, o.settings.count); // the dialog's start value
+    // ":" names no option although the letter list holds it.
+    std::vector<std::wstring> colon = {L"kasumido-batch", L"/:", L"/y"};
+    std::vector<wchar_t*> colonArgv = {&colon[0][0], &colon[1][0], &colon[2][0]};
+    BatchOptions c;
+    EXPECT_EQ(0, ParseBatchOptions(3, colonArgv.data(), &c, &error));
+    EXPECT_EQ(std::wstring(L"/: 無効なオプションです。 (unknown option)"), error.GetString());
     // The caller's vector is left as it was.
     EXPECT_EQ(std::wstring(L"/D"), argv[1]);
 }
