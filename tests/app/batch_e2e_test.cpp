@@ -101,6 +101,10 @@ TEST(BatchEndToEnd, EveryRefusalHasTheDialogsTextAndExitCodeOne) {
         // The container cannot be made below a file.
         {L"/s \"" + t.source + L"\" /d \"" + file + L"\\deeper\" /y",
          L"コピー先が認識できませんでした。"},
+        // A joining text that would put the copies outside the container, and a source with
+        // no last name to name the container after.
+        {t.Args(L"/a ..\\..\\x /y"), L"コピー先が認識できませんでした。"},
+        {L"/s Z:\\ /d \"" + t.out + L"\" /y", L"コピー元が認識できません。"},
         // Usage errors.
         {t.Args(L"/x"), L"/x 無効なオプションです。"},
         {t.Args(L"/n"), L"/n オプションに引数が必要です。"},
@@ -122,18 +126,18 @@ TEST(BatchEndToEnd, EveryRefusalHasTheDialogsTextAndExitCodeOne) {
 TEST(BatchEndToEnd, CtrlCAbortsTheRunWithExitCodeTwo) {
     Tree t;
     // Enough copies that the run is still going when Ctrl+C arrives after the second one.
-    BatchResult r = RunBatchExe(t.Args(L"/n 60 /o 1 /y"), std::string(), L"[3/60]");
+    BatchResult r = RunBatchExe(t.Args(L"/n 99 /o 1 /y"), std::string(), L"[3/99]");
     ASSERT_TRUE(r.interrupted) << "Ctrl+C could not be sent";
     EXPECT_EQ(2, r.exit_code);
     EXPECT_TRUE(Has(r.err, L"中止しました。"));
     EXPECT_FALSE(Has(r.err, L"コピーが終了しました。"));
     int made = CountDirs(t.out + L"\\photo");
     EXPECT_GE(made, 2);
-    EXPECT_LT(made, 60);
+    EXPECT_LT(made, 99);
     // The summary names every copy that was started, the interrupted one last.
     std::string info = ReadBytes(t.out + L"\\photo\\outinfo.txt");
     EXPECT_EQ(0u, info.find("photo1\r\nphoto2\r\nphoto3\r\n"));
-    EXPECT_FALSE(Has(r.out, L"[60/60]"));
+    EXPECT_FALSE(Has(r.out, L"[99/99]"));
 }
 
 TEST(BatchEndToEnd, HelpListsTheOptions) {
