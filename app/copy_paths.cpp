@@ -105,24 +105,56 @@ bool IsSelfCopy(C_WString const& source, C_WString const& destination) {
     return !parent.empty() && EqualNoCase(parent, dest);
 }
 
-bool IsUsableCopyName(C_WString const& folderName) {
-    bool partHasName = false; // the current part has a character other than "." and " "
-    int partLength = 0;
-    for (int i = 0; i <= folderName.Length(); ++i) {
-        wchar_t c = i < folderName.Length() ? folderName.GetString()[i] : L'\\';
-        if (c == L'\\' || c == L'/') {
-            if (partLength > 0 && !partHasName) {
-                return false;
-            }
-            partHasName = false;
-            partLength = 0;
-            continue;
+namespace {
+
+// Windows opens a device for these names, with or without an extension ("nul.txt").
+bool IsDeviceName(std::wstring part) {
+    size_t dot = part.find(L'.');
+    if (dot != std::wstring::npos) {
+        part.erase(dot);
+    }
+    while (!part.empty() && part.back() == L' ') {
+        part.pop_back();
+    }
+    for (wchar_t& c : part) {
+        if (c >= L'a' && c <= L'z') {
+            c = static_cast<wchar_t>(c - L'a' + L'A');
         }
-        if (c < 0x20 || wcschr(L"\"<>|?*:", c) != nullptr) {
+    }
+    if (part == L"CON" || part == L"PRN" || part == L"AUX" || part == L"NUL" || part == L"CONIN$" ||
+        part == L"CONOUT$") {
+        return true;
+    }
+    if (part.size() == 4 && (part.compare(0, 3, L"COM") == 0 || part.compare(0, 3, L"LPT") == 0)) {
+        wchar_t n = part[3];
+        return (n >= L'1' && n <= L'9') || n == L'\u00B9' || n == L'\u00B2' || n == L'\u00B3';
+    }
+    return false;
+}
+
+} // namespace
+
+bool IsUsableCopyName(C_WString const& folderName) {
+    std::wstring name(folderName.GetString(), static_cast<size_t>(folderName.Length()));
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos) {
+            end = name.size();
+        }
+        std::wstring part = name.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) {
+            continue; // a doubled or trailing separator: no part of its own
+        }
+        if (part.find_first_not_of(L". ") == std::wstring::npos || IsDeviceName(part)) {
             return false;
         }
-        partHasName = partHasName || (c != L'.' && c != L' ');
-        ++partLength;
+        for (wchar_t c : part) {
+            if (c < 0x20 || wcschr(L"\"<>|?*:", c) != nullptr) {
+                return false;
+            }
+        }
     }
     return true;
 }

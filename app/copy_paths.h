@@ -15,8 +15,9 @@ bool IsSelfCopy(ktora::C_WString const& source, ktora::C_WString const& destinat
 
 // True when a copy's folder name (joining texts may add "\" or "/", which make subfolders)
 // names a folder inside the container: no part that is only dots and blanks (".." would leave
-// the container) and no character that a folder name cannot hold (a double quote would also
-// end the quoted target of the command line).
+// the container), no device name ("nul", "com1", also with an extension) and no character that
+// a folder name cannot hold (a double quote would also end the quoted target of the command
+// line).
 bool IsUsableCopyName(ktora::C_WString const& folderName);
 
 // The command line of one copy: xcopy with its switches, the quoted source and the quoted

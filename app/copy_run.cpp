@@ -57,15 +57,21 @@ Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& fro
     }
     {
         // The joining texts may make subfolders, but no copy may land outside the container
-        // (xcopy would overwrite there without asking) or under a name no folder can have.
-        CopyState first;
-        first.is_number = CounterIsNumber(settings.counter_kind);
-        first.name_order = FolderRuleCode(settings.dir_rule);
-        first.dir_cat1 = Cut(settings.dir_cat1);
-        first.dir_cat2 = Cut(settings.dir_cat2);
-        if (!IsUsableCopyName(MakeFolderName(first, ktora::common::ktora_GetLastName(source)))) {
-            front.Tell(kTellBadDestination, kTitleMessage);
-            return Pointer<CopyState>();
+        // (xcopy would overwrite there without asking) or under a name no folder can have
+        // ("com" + 1 is a device). A counter text of five or more characters cannot complete a
+        // device name, so the first 10000 names stand for every later one.
+        CopyState names;
+        names.is_number = CounterIsNumber(settings.counter_kind);
+        names.name_order = FolderRuleCode(settings.dir_rule);
+        names.dir_cat1 = Cut(settings.dir_cat1);
+        names.dir_cat2 = Cut(settings.dir_cat2);
+        C_WString lastName = ktora::common::ktora_GetLastName(source);
+        int checks = settings.count < 10000 ? settings.count : 10000;
+        for (int i = 0; i < checks; ++i, StepCounter(names)) {
+            if (!IsUsableCopyName(MakeFolderName(names, lastName))) {
+                front.Tell(kTellBadDestination, kTitleMessage);
+                return Pointer<CopyState>();
+            }
         }
     }
     if (!front.Ask(kAskRun, kTitleConfirm)) {

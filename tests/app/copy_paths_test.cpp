@@ -84,3 +84,14 @@ TEST(CopyPaths, CopyNamesStayInsideTheContainer) {
         EXPECT_FALSE(IsUsableCopyName(W(bad))) << S(W(bad)).size();
     }
 }
+
+TEST(CopyPaths, DeviceNamesAreNoFolderNames) {
+    for (wchar_t const* device : {L"con", L"NUL", L"Aux", L"prn", L"com1", L"LPT9", L"nul.txt",
+                                  L"con .x", L"x\\com3", L"conout$", L"CONIN$", L"com\u00B9"}) {
+        EXPECT_FALSE(IsUsableCopyName(W(device))) << S(W(device)).size();
+    }
+    for (wchar_t const* name :
+         {L"com", L"com0", L"com10", L"lpt", L"console", L"nul_1", L"xcon", L"com1x", L"x.nul"}) {
+        EXPECT_TRUE(IsUsableCopyName(W(name))) << S(W(name)).size();
+    }
+}

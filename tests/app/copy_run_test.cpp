@@ -121,6 +121,48 @@ TEST(CopyRun, RefusesCopiesOutsideTheContainerOrWhereNoContainerCanBe) {
     EXPECT_TRUE(batch_test::IsFile(out2 + L"\\photo"));
 }
 
+TEST(CopyRun, RefusesARunWhoseCopyWouldBeNamedLikeADevice) {
+    TempDir dir;
+    std::wstring com = dir / L"com";
+    std::wstring co = dir / L"co";
+    CreateDirectoryW(com.c_str(), nullptr);
+    CreateDirectoryW(co.c_str(), nullptr);
+    std::wstring out = dir / L"out";
+    struct Case {
+        std::wstring source;
+        int count;
+        int counterKind;
+        int rule;
+        wchar_t const* cat1;
+        bool refused;
+    };
+    const Case cases[] = {
+        {com, 3, 0, 0, L"", true},    // com1: a serial port
+        {com, 3, 0, 1, L"_", false},  // com_1
+        {co, 13, 1, 0, L"", false},   // coa .. com
+        {co, 14, 1, 0, L"", true},    // the 14th copy would be con
+        {co, 99, 1, 1, L"\\", false}, // co\a ..
+        {com, 1, 1, 1, L"\\nul.", true},
+    };
+    for (Case const& c : cases) {
+        CopySettings s;
+        s.source = c.source.c_str();
+        s.destination = out.c_str();
+        s.count = c.count;
+        s.counter_kind = c.counterKind;
+        s.dir_rule = c.rule;
+        s.dir_cat1 = c.cat1;
+        RecordingFront front; // every question answered No
+        EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
+        ASSERT_EQ(1u, front.said.size());
+        EXPECT_EQ(c.refused ? std::wstring(L"コピー先が認識できませんでした。")
+                            : std::wstring(L"? コピーを実行します。続けて良いですか？"),
+                  front.said[0])
+            << c.count;
+    }
+    EXPECT_FALSE(batch_test::IsDir(out));
+}
+
 TEST(CopyRun, QuestionsDecideAndTheRecordIsFilled) {
     TempDir dir;
     std::wstring src = dir / L"photo";
