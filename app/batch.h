@@ -13,7 +13,7 @@ struct BatchOptions {
 };
 
 // Exit codes of the batch front.
-enum BatchExit { kBatchDone = 0, kBatchRefused = 1, kBatchAborted = 2 };
+enum BatchExit { kBatchDone = 0, kBatchRefused = 1, kBatchAborted = 2, kBatchFailed = 3 };
 
 // The count as the dialog reads it: optional blanks, an optional sign, decimal digits, optional
 // blanks, nothing else. False when the text is no number or does not fit an int.

@@ -13,3 +13,6 @@ inline constexpr wchar_t kTellBadCount[] = L"生成回数が不正です。";
 inline constexpr wchar_t kAskRun[] = L"コピーを実行します。続けて良いですか？";
 inline constexpr wchar_t kAskMany[] = L"複製回数が非常に多いですが、実行しても良いですか？";
 inline constexpr wchar_t kTellDone[] = L"コピーが終了しました。";
+// After a run in which some copier could not be started or ended with an error (%d: how many).
+inline constexpr wchar_t kTellDoneFailed[] =
+    L"コピーが終了しました。\n%d 個のコピーに失敗しました。";

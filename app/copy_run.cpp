@@ -117,6 +117,7 @@ int RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& front) {
     front.RunStarted();
     C_WString lastName = ktora::common::ktora_GetLastName(s.dest_dir);
     bool aborted = false;
+    int failed = 0;
     for (int i = 0; i < s.make_count; ++i) {
         if (abort) {
             aborted = true;
@@ -133,14 +134,16 @@ int RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& front) {
         ktora::C_Process process;
         C_WString command = MakeCopyCommand(s.src_dir, target);
         // A copier that cannot be started is not reported: that copy is simply missing.
-        process.Run(command.GetString(), SW_SHOW, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        bool started = process.Run(command.GetString(), SW_SHOW, 0, 0, nullptr, nullptr, nullptr,
+                                   nullptr) != 0xFFFFFFFFul;
         if (abort) {
             // Started just as the abort came: it is asked to close like any running copy.
             process.TryExit();
             aborted = true;
             break;
         }
-        while (process.Join(100) == 1) {
+        int waited = 2;
+        while ((waited = process.Join(100)) == 1) {
             if (abort) {
                 process.TryExit();
                 break;
@@ -150,6 +153,13 @@ int RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& front) {
             aborted = true;
             break;
         }
+        // The copier's own errors (4: it could not start copying, 5: a write failed) mean the
+        // copy is missing or incomplete; 1 (nothing to copy, an empty source) is no failure.
+        int known = 0;
+        int code = waited == 0 ? process.GetExitCode(&known) : 0;
+        if (!started || (known && code >= 4)) {
+            ++failed;
+        }
         StepCounter(s);
     }
     // A run that was asked to stop makes no further calls on its front: the dialog may be gone.
@@ -157,6 +167,11 @@ int RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& front) {
         return 0;
     }
     front.RunCompleted();
+    if (failed > 0) {
+        // The run went on after a failed copy, as described; the user learns about it here.
+        front.Tell(C_WString::Stringf(kTellDoneFailed, failed).GetString(), kTitleMessage);
+        return 2;
+    }
     front.Tell(kTellDone, kTitleMessage);
     return 1;
 }

@@ -207,6 +207,46 @@ TEST(CopyRun, QuestionsDecideAndTheRecordIsFilled) {
     EXPECT_EQ(0, batch_test::CountDirs(dir / L"out\\photo"));
 }
 
+TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
+    TempDir dir;
+    std::wstring src = dir / L"photo";
+    CreateDirectoryW(src.c_str(), nullptr);
+    ASSERT_TRUE(batch_test::WriteBytes(src + L"\\a.txt", "abc"));
+    CopySettings s;
+    s.source = src.c_str();
+    s.destination = (dir / L"out").c_str();
+    s.count = 3;
+    std::atomic<int> abort(0);
+    {
+        RecordingFront front;
+        front.answers = {true};
+        ktora::common::Pointer<CopyState> state = PrepareCopyRun(s, front);
+        ASSERT_FALSE(state.IsNull());
+        RecordingFront runFront;
+        EXPECT_EQ(1, RunCopies(*state, abort, runFront));
+        ASSERT_EQ(1u, runFront.said.size());
+        EXPECT_EQ(std::wstring(L"コピーが終了しました。"), runFront.said[0]);
+    }
+    // The second copy's folder is taken by a file: that copy fails, the run goes on and says so.
+    std::wstring container = dir / L"out\\photo";
+    std::wstring blocked = container + L"\\photo2";
+    ASSERT_TRUE(DeleteFileW((blocked + L"\\a.txt").c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(blocked.c_str()));
+    ASSERT_TRUE(batch_test::WriteBytes(blocked, "in the way"));
+    RecordingFront front;
+    front.answers = {true};
+    ktora::common::Pointer<CopyState> state = PrepareCopyRun(s, front);
+    ASSERT_FALSE(state.IsNull());
+    RecordingFront runFront;
+    EXPECT_EQ(2, RunCopies(*state, abort, runFront));
+    EXPECT_EQ(1, runFront.completed);
+    ASSERT_EQ(1u, runFront.said.size());
+    EXPECT_EQ(std::wstring(L"コピーが終了しました。\n1 個のコピーに失敗しました。"),
+              runFront.said[0]);
+    EXPECT_TRUE(batch_test::IsFile(container + L"\\photo3\\a.txt"));
+    EXPECT_TRUE(batch_test::IsFile(blocked));
+}
+
 TEST(Profile, LoadingFollowsTheDialogsRules) {
     TempDir dir;
     std::wstring path = dir / L"p.txt";
