@@ -10,6 +10,20 @@ using ktora::C_WString;
 
 namespace {
 
+bool LongName(std::wstring const& path, std::wstring* result) {
+    DWORD needed = GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0) {
+        return false;
+    }
+    std::vector<wchar_t> buffer(needed + 1, L'\0');
+    DWORD n = GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0 || n >= buffer.size()) {
+        return false;
+    }
+    result->assign(buffer.data(), n);
+    return true;
+}
+
 // Absolute form without trailing separators; empty when the path cannot be resolved.
 std::wstring Absolute(std::wstring path) {
     if (!path.empty() && path.back() == L':') {
@@ -26,15 +40,22 @@ std::wstring Absolute(std::wstring path) {
         return std::wstring();
     }
     std::wstring full(buffer.data(), n);
-    // Long names, so a short 8.3 alias of the same folder compares equal.
-    DWORD longNeeded = GetLongPathNameW(full.c_str(), nullptr, 0);
-    if (longNeeded != 0) {
-        std::vector<wchar_t> longBuffer(longNeeded + 1, L'\0');
-        DWORD m = GetLongPathNameW(full.c_str(), longBuffer.data(),
-                                   static_cast<DWORD>(longBuffer.size()));
-        if (m != 0 && m < longBuffer.size()) {
-            full.assign(longBuffer.data(), m);
+    // Long names, so a short 8.3 alias of the same folder compares equal. A destination need
+    // not exist yet: its longest existing beginning is resolved and the rest kept as typed.
+    std::wstring rest;
+    for (;;) {
+        std::wstring longName;
+        if (LongName(full, &longName)) {
+            full = longName + rest;
+            break;
         }
+        size_t slash = full.find_last_of(L'\\');
+        if (slash == std::wstring::npos || slash + 1 >= full.size() || slash < 3) {
+            full += rest;
+            break;
+        }
+        rest = full.substr(slash) + rest;
+        full.erase(slash);
     }
     while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) {
         full.pop_back();

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/batch_helpers.h"
 #include "app/copy_paths.h"
 
 using ktora::C_WString;
@@ -94,4 +95,20 @@ TEST(CopyPaths, DeviceNamesAreNoFolderNames) {
          {L"com", L"com0", L"com10", L"lpt", L"console", L"nul_1", L"xcon", L"com1x", L"x.nul"}) {
         EXPECT_TRUE(IsUsableCopyName(W(name))) << S(W(name)).size();
     }
+}
+
+TEST(CopyPaths, ShortNamesOfADestinationNotYetMadeAreSeenThrough) {
+    batch_test::TempDir dir;
+    std::wstring source = dir / L"photo long name";
+    ASSERT_TRUE(CreateDirectoryW(source.c_str(), nullptr));
+    wchar_t buffer[MAX_PATH] = {};
+    ASSERT_NE(0u, GetShortPathNameW(source.c_str(), buffer, MAX_PATH));
+    std::wstring alias = buffer;
+    ASSERT_NE(source, alias); // the alias differs, or this test would show nothing
+    C_WString src(source.c_str());
+    // Destinations below the source, spelt through its alias, that do not exist yet.
+    EXPECT_TRUE(IsSelfCopy(src, C_WString((alias + L"\\new\\out").c_str())));
+    EXPECT_TRUE(IsSelfCopy(C_WString(alias.c_str()), C_WString((source + L"\\new").c_str())));
+    EXPECT_TRUE(IsSelfCopy(src, C_WString((alias + L"\\").c_str())));
+    EXPECT_FALSE(IsSelfCopy(src, C_WString((dir / L"photo long\\new").c_str())));
 }
