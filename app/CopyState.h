@@ -22,4 +22,6 @@ struct CopyState {
     ktora::C_WString src_dir;     // the source folder
     ktora::C_FileStream out_info; // outinfo.txt, open only when text output is on; closed
                                   // when the record is destroyed
+    bool out_info_lost = false;   // text output was asked for, but outinfo.txt could not be
+                                  // opened or a line could not be written
 };

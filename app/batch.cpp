@@ -213,14 +213,16 @@ wchar_t const* BatchUsage() {
            L"  /f 文字      必ず先頭に挿入する文字   /o 0|1  outinfo.txt を作らない/作る\n"
            L"  /p ファイル  プロファイル (list\\*.txt と同じキー) から始める\n"
            L"  /y           確認にすべて「はい」と答える\n"
-           L"終了コード: 0 完了, 1 中止前に拒否, 2 中止 (Ctrl+C), 3 失敗したコピーあり\n"
+           L"終了コード: 0 完了, 1 中止前に拒否, 2 中止 (Ctrl+C), 3 失敗あり (コピー, "
+           L"outinfo.txt)\n"
            L"\n"
            L"Usage: kasumido-batch /s source /d destination [/n count] [options]\n"
            L"  /k counter kind (0 numbers, 1 letters), /r folder-name rule 0..2, /t text rule "
            L"0..3,\n"
            L"  /a /b folder-name joining texts, /1 /2 /3 text joining texts, /f leading text,\n"
            L"  /o 1 writes outinfo.txt, /p profile file to start from, /y answers Yes to every\n"
-           L"  question. Exit code 0 done, 1 refused, 2 aborted (Ctrl+C), 3 some copies failed.\n";
+           L"  question. Exit code 0 done, 1 refused, 2 aborted (Ctrl+C), 3 some copies (or "
+           L"outinfo.txt) failed.\n";
 }
 
 BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort,

@@ -16,3 +16,5 @@ inline constexpr wchar_t kTellDone[] = L"コピーが終了しました。";
 // After a run in which some copier could not be started or ended with an error (%d: how many).
 inline constexpr wchar_t kTellDoneFailed[] =
     L"コピーが終了しました。\n%d 個のコピーに失敗しました。";
+// Added to the completion message when outinfo.txt was asked for but could not be written.
+inline constexpr wchar_t kTellSummaryLost[] = L"outinfo.txt を書き込めませんでした。";

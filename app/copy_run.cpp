@@ -105,9 +105,11 @@ Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& fro
     if (settings.text_output) {
         C_WString outInfo = container;
         outInfo += L"\\outinfo.txt";
-        // A summary file that cannot be opened is not reported: its lines are then not written.
-        if (s.out_info.Open(outInfo, 0x8102)) {
-            s.out_info.SetEndFile(0);
+        // A summary file that cannot be opened (another program holds it) does not stop the
+        // run, but the completion message says so: an old outinfo.txt must not pass for this
+        // run's.
+        if (!s.out_info.Open(outInfo, 0x8102) || !s.out_info.SetEndFile(0)) {
+            s.out_info_lost = true;
         }
     }
     return state;
@@ -128,7 +130,10 @@ int RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& front) {
         target += L"\\";
         target += folder;
         // The line goes out before the copy is made, so an interrupted copy is listed too.
-        s.out_info.WriteLineA(MakeTextLine(s, folder).ToString());
+        ktora::C_String line = MakeTextLine(s, folder).ToString();
+        if (s.out_info.IsOpen() && s.out_info.WriteLineA(line) < line.Length() + 2) {
+            s.out_info_lost = true; // a full disk, for instance
+        }
         front.CopyStarting(i, s.make_count, target);
 
         ktora::C_Process process;
@@ -167,11 +172,13 @@ int RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& front) {
         return 0;
     }
     front.RunCompleted();
-    if (failed > 0) {
-        // The run went on after a failed copy, as described; the user learns about it here.
-        front.Tell(C_WString::Stringf(kTellDoneFailed, failed).GetString(), kTitleMessage);
-        return 2;
+    // The run goes on after a failed copy; the user learns about failures here.
+    C_WString done =
+        failed > 0 ? C_WString::Stringf(kTellDoneFailed, failed) : C_WString(kTellDone);
+    if (s.out_info_lost) {
+        done += L"\n";
+        done += kTellSummaryLost;
     }
-    front.Tell(kTellDone, kTitleMessage);
-    return 1;
+    front.Tell(done.GetString(), kTitleMessage);
+    return failed > 0 || s.out_info_lost ? 2 : 1;
 }

@@ -16,6 +16,6 @@ ktora::common::Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I
 // Makes the copies of a prepared run, one copier process at a time. abort is polled between
 // steps and while a copier runs (which is then asked to close). 1 when every copy was made
 // (the completion message told), 2 when the run ended but some copier could not be started or
-// reported an error (exit code 4 or more; the completion message says how many), 0 when the
-// run stopped on abort.
+// reported an error (exit code 4 or more), or outinfo.txt was asked for and could not be
+// written (the completion message says so), 0 when the run stopped on abort.
 int RunCopies(CopyState& state, std::atomic<int> const& abort, I_CopyFront& front);

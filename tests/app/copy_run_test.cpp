@@ -247,6 +247,38 @@ TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
     EXPECT_TRUE(batch_test::IsFile(blocked));
 }
 
+TEST(CopyRun, ASummaryThatCannotBeWrittenIsNotPassedOverInSilence) {
+    TempDir dir;
+    std::wstring src = dir / L"photo";
+    CreateDirectoryW(src.c_str(), nullptr);
+    CopySettings s;
+    s.source = src.c_str();
+    s.destination = (dir / L"out").c_str();
+    s.count = 2;
+    s.text_output = true;
+    std::wstring container = dir / L"out\\photo";
+    CreateDirectoryW((dir / L"out").c_str(), nullptr);
+    ASSERT_TRUE(CreateDirectoryW(container.c_str(), nullptr));
+    // Another program holds last run's summary open without sharing.
+    std::wstring outInfo = container + L"\\outinfo.txt";
+    ASSERT_TRUE(batch_test::WriteBytes(outInfo, "old1\r\nold2\r\n"));
+    HANDLE held = CreateFileW(outInfo.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    RecordingFront front;
+    front.answers = {true};
+    ktora::common::Pointer<CopyState> state = PrepareCopyRun(s, front);
+    ASSERT_FALSE(state.IsNull());
+    std::atomic<int> abort(0);
+    RecordingFront runFront;
+    EXPECT_EQ(2, RunCopies(*state, abort, runFront));
+    ASSERT_EQ(1u, runFront.said.size());
+    EXPECT_EQ(std::wstring(L"コピーが終了しました。\noutinfo.txt を書き込めませんでした。"),
+              runFront.said[0]);
+    EXPECT_TRUE(batch_test::IsDir(container + L"\\photo2")); // the copies were made
+    CloseHandle(held);
+}
+
 TEST(Profile, LoadingFollowsTheDialogsRules) {
     TempDir dir;
     std::wstring path = dir / L"p.txt";
