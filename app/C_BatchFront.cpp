@@ -12,13 +12,19 @@ bool ReadAnswer(std::wstring* line) {
     }
     DWORD mode = 0;
     if (GetConsoleMode(in, &mode)) {
-        wchar_t buffer[256];
-        DWORD read = 0;
-        if (!ReadConsoleW(in, buffer, 255, &read, nullptr) || read == 0) {
-            return false;
+        // The whole line is taken, so the rest of a long answer cannot answer the next question.
+        line->clear();
+        for (;;) {
+            wchar_t buffer[256];
+            DWORD read = 0;
+            if (!ReadConsoleW(in, buffer, 255, &read, nullptr) || read == 0) {
+                return !line->empty();
+            }
+            line->append(buffer, read);
+            if (line->find(L'\n') != std::wstring::npos) {
+                return true;
+            }
         }
-        line->assign(buffer, read);
-        return true;
     }
     std::string bytes;
     char c = 0;
