@@ -80,7 +80,10 @@ int C_Trace::AcquireLock(int seconds) {
             // Denied, invalid name, missing drive: waiting cannot help.
             return 0;
         }
-        if (seconds != -1 && GetTickCount64() - start > static_cast<ULONGLONG>(seconds) * 1000) {
+        // Only -1 waits without limit; any other negative time-out has passed already
+        // (converted to unsigned it would have become a wait of half a billion years).
+        if (seconds != -1 &&
+            (seconds < 0 || GetTickCount64() - start > static_cast<ULONGLONG>(seconds) * 1000)) {
             return 0;
         }
         Sleep(20);

@@ -1,5 +1,8 @@
 #include "ktora/string/C_ArrayString.h"
 
+#include <climits>
+#include <new>
+
 namespace ktora {
 
 C_ArrayString::C_ArrayString() : m_nCapacity(0), m_nLength(0) {}
@@ -23,13 +26,30 @@ C_ArrayString::~C_ArrayString() {
     Destroy();
 }
 
-void C_ArrayString::Grow(int capacity) {
-    auto items = std::make_unique<C_String[]>(static_cast<size_t>(capacity));
+namespace {
+
+// Spare slots added by every growth.
+const int kSpare = 512;
+
+// A new array of `capacity` strings, or null when there is no memory for it: a failed
+// allocation is reported by the caller's result, never thrown at it.
+std::unique_ptr<C_String[]> NewItems(int capacity) {
+    return std::unique_ptr<C_String[]>(new (std::nothrow) C_String[static_cast<size_t>(capacity)]);
+}
+
+} // namespace
+
+bool C_ArrayString::Grow(int capacity) {
+    auto items = NewItems(capacity);
+    if (!items) {
+        return false;
+    }
     for (int i = 0; i < m_nLength; ++i) {
         items[i] = m_pItems[i];
     }
     m_pItems = std::move(items);
     m_nCapacity = capacity;
+    return true;
 }
 
 void C_ArrayString::Reserve(const int& n) {
@@ -43,10 +63,16 @@ bool C_ArrayString::AppEnd(const C_String* items, const int& n) {
         return false;
     }
     const int count = n; // n may refer to our own length
+    if (count > INT_MAX - kSpare - m_nLength) {
+        return false; // the new length would not fit an int
+    }
     if (m_nLength + count >= m_nCapacity) {
         // The source may live in our own array: copy it into the new array before the old
         // one is released.
-        auto grown = std::make_unique<C_String[]>(static_cast<size_t>(m_nLength + count + 512));
+        auto grown = NewItems(m_nLength + count + kSpare);
+        if (!grown) {
+            return false;
+        }
         for (int i = 0; i < m_nLength; ++i) {
             grown[i] = m_pItems[i];
         }
@@ -54,7 +80,7 @@ bool C_ArrayString::AppEnd(const C_String* items, const int& n) {
             grown[m_nLength + i] = items[i];
         }
         m_pItems = std::move(grown);
-        m_nCapacity = m_nLength + count + 512;
+        m_nCapacity = m_nLength + count + kSpare;
     } else {
         for (int i = 0; i < count; ++i) {
             m_pItems[m_nLength + i] = items[i];
@@ -93,8 +119,11 @@ bool C_ArrayString::Insert(const C_String& s) {
     if (m_nLength == 0) {
         return AppEnd(&item, 1);
     }
-    if (m_nLength + 1 >= m_nCapacity) {
-        Grow(m_nLength + 512);
+    if (m_nLength > INT_MAX - kSpare) {
+        return false;
+    }
+    if (m_nLength + 1 >= m_nCapacity && !Grow(m_nLength + kSpare)) {
+        return false;
     }
     for (int i = m_nLength; i > 0; --i) {
         m_pItems[i] = m_pItems[i - 1];

@@ -7,6 +7,8 @@
 namespace ktora {
 
 // Growable array of narrow strings. Each growth adds 512 spare slots.
+// Growth that cannot be allocated, or a length beyond the int range, is refused (false)
+// and leaves the array as it was.
 class C_ArrayString {
 public:
     C_ArrayString();
@@ -38,8 +40,9 @@ public:
     static C_ArrayString ParseString(C_String text, const char& separator);
 
 private:
-    // Moves the elements in use into a new array of `capacity` slots.
-    void Grow(int capacity);
+    // Moves the elements in use into a new array of `capacity` slots; false (nothing
+    // changed) when there is no memory for it.
+    bool Grow(int capacity);
 
     int m_nCapacity;
     int m_nLength;

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 namespace ktora {
 
@@ -91,7 +92,17 @@ int C_Integer::ParseIntW(const C_WString& s) {
     if (s.Length() == 0) {
         return -1;
     }
-    return ParseLeadingInt(s.GetString(), s.Length());
+    // The wide runtime reads more than ASCII: any Unicode white space before the number and
+    // decimal digits of other scripts, full-width ones included ("\uff15" is 5). Its 64-bit
+    // reader saturates, and so does the narrowing below.
+    const long long value = _wcstoi64(s.GetString(), nullptr, 10);
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    if (value < INT_MIN) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
 }
 
 int C_Integer::ParseInt(const C_WString& s) {

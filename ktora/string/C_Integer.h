@@ -17,6 +17,8 @@ public:
     // -1 for empty text, else the leading decimal integer after white space and one sign
     // (0 when there is none); values beyond the int range saturate.
     static int ParseIntA(const C_String& s);
+    // The wide form also takes Unicode white space and the decimal digits of other scripts
+    // (full-width digits included), as the runtime's wide reader does.
     static int ParseIntW(const C_WString& s);
     static int ParseInt(const C_WString& s);
     // 1 when the text is non-empty and only digits 0-9.

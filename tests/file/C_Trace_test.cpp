@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <climits>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -37,7 +38,7 @@ struct Attempt {
         }
         trace.OnLock(1);
     }
-    void Run() { result = trace.TraceON(-1); }
+    void Run() { result = trace.TraceON(seconds); }
     // Whether TraceON returned within 10 seconds.
     bool Finished() {
         for (int i = 0; i < 1000 && result.load() == -5; ++i) {
@@ -46,6 +47,7 @@ struct Attempt {
         return result.load() != -5;
     }
     C_Trace trace;
+    int seconds = -1;
     std::atomic<int> result{-5};
 };
 
@@ -202,6 +204,26 @@ TEST_F(Trace, UnlimitedWaitEndsWhenTheLockFolderGoes) {
     EXPECT_TRUE(IsFolder(m_lock));
     attempt->trace.TraceOFF();
     EXPECT_FALSE(IsFolder(m_lock));
+}
+
+TEST_F(Trace, OnlyMinusOneWaitsWithoutLimit) {
+    ASSERT_TRUE(CreateDirectoryW(m_lock.c_str(), nullptr));
+    for (const int seconds : {0, -2, INT_MIN}) {
+        auto attempt = std::make_shared<Attempt>(m_name, L"");
+        attempt->seconds = seconds;
+        const DWORD start = GetTickCount();
+        std::thread waiter([attempt] { attempt->Run(); });
+        if (!attempt->Finished()) {
+            waiter.detach();
+            ADD_FAILURE() << "TraceON(" << seconds << ") waits for a lock held elsewhere";
+            continue;
+        }
+        waiter.join();
+        EXPECT_EQ(0, attempt->result.load()) << seconds;
+        EXPECT_LT(GetTickCount() - start, 1000u) << seconds;
+    }
+    EXPECT_TRUE(IsFolder(m_lock)); // a lock this object did not take is left alone
+    RemoveDirectoryW(m_lock.c_str());
 }
 
 TEST_F(Trace, UnlimitedWaitGivesUpWhenTheLockCannotBeCreated) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,22 @@ TEST(C_ArrayString, GrowthReserveClearDestroy) {
     EXPECT_EQ(5000, a.Capacity());
     a.Destroy();
     EXPECT_EQ(0, a.Capacity());
+}
+
+TEST(C_ArrayString, CountsBeyondTheIntRangeAreRefusedWithoutThrowing) {
+    C_ArrayString a;
+    a.AppEnd(C_String("a"));
+    const C_String s("z");
+    // The new capacity would pass INT_MAX: refused before a single item is read.
+    for (const int n : {INT_MAX, INT_MAX - 512}) {
+        bool appended = true;
+        EXPECT_NO_THROW(appended = a.AppEnd(&s, n)) << n;
+        EXPECT_FALSE(appended) << n;
+    }
+    EXPECT_EQ((std::vector<std::string>{"a"}), Items(a));
+    EXPECT_EQ(513, a.Capacity());
+    EXPECT_TRUE(a.AppEnd(&s, 1)); // still usable
+    EXPECT_EQ((std::vector<std::string>{"a", "z"}), Items(a));
 }
 
 TEST(C_ArrayString, InsertAndAppendOfOwnElementsSurviveGrowth) {

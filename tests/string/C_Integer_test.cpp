@@ -28,6 +28,17 @@ TEST(C_Integer, ParseSaturatesInsteadOfOverflowing) {
     EXPECT_EQ(INT_MIN, C_Integer::ParseIntW(C_WString(L"-99999999999999999999999")));
 }
 
+// Wide text is read as the runtime's wide atoi reads it: a user typing a number in a
+// Japanese text field often gets full-width digits and an ideographic space.
+TEST(C_Integer, WideParseTakesFullWidthDigitsAndUnicodeSpace) {
+    EXPECT_EQ(123, C_Integer::ParseIntW(C_WString(L"\uff11\uff12\uff13")));
+    EXPECT_EQ(-45, C_Integer::ParseIntW(C_WString(L"\u3000-\uff14\uff15\u3000x")));
+    EXPECT_EQ(78, C_Integer::ParseIntW(C_WString(L"7\uff18"))); // mixed forms make one number
+    EXPECT_EQ(0, C_Integer::ParseIntW(C_WString(L"\u3042")));
+    EXPECT_EQ(INT_MAX, C_Integer::ParseIntW(C_WString(L"99999999999")));
+    EXPECT_EQ(0, C_Integer::ParseIntW(C_WString(L"\uff0d1"))); // a full-width minus is no sign
+}
+
 TEST(C_Integer, IsIntAcceptsOnlyDigits) {
     EXPECT_EQ(1, C_Integer::IsInt(C_String("123")));
     EXPECT_EQ(0, C_Integer::IsInt(C_String("-1")));
