@@ -772,7 +772,8 @@ void C_DebugWnd::_Paint(HWND window) {
     int fontHeight = _FontHeight();
     int top = m_si.nPos;
     int visible = m_nBufferHeight / fontHeight;
-    if (m_nSelect >= top && m_nSelect < top + visible) {
+    // A selection past the last line (D_SelectLine takes any positive line) marks no row.
+    if (m_nSelect >= top && m_nSelect < top + visible && m_nSelect < m_nCount) {
         RECT row;
         int y = fontHeight * (m_nSelect - top);
         ::SetRect(&row, 0, y, m_nBufferWidth, y + fontHeight);

@@ -404,6 +404,29 @@ TEST_F(DebugWnd, LineNumbersAndTabsShowInThePaintedRows) {
     EXPECT_GT(wide.CountDark(edge), 0);
 }
 
+TEST_F(DebugWnd, OnlyASelectedLineThatExistsIsMarked) {
+    for (int i = 0; i < 3; ++i) {
+        m_wnd.D_Out(L""); // empty lines: only a selection mark can colour a row
+    }
+    auto marked = [](guitest::Capture const& image, RECT const& area) {
+        int n = 0;
+        for (int y = area.top; y < area.bottom && y < image.height; ++y) {
+            for (int x = area.left; x < area.right && x < image.width; ++x) {
+                n += image.At(x, y) != 0xFFFFFF ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    EXPECT_EQ(1, m_wnd.D_SelectLine(3));
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+    guitest::Capture last = Paint();
+    EXPECT_GT(marked(last, Rows(2, 1)), 0);
+    EXPECT_EQ(0, marked(last, Rows(0, 2)));
+    EXPECT_EQ(1, m_wnd.D_SelectLine(5)); // accepted, but there is no fifth line to mark
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+    EXPECT_EQ(0, marked(Paint(), Rows(0, m_visible)));
+}
+
 TEST_F(DebugWnd, FormattedOutputIsCutToTheBufferAndTerminated) {
     std::wstring longWide(3000, L'w');
     m_wnd.D_Outf(L"%s", longWide.c_str());
