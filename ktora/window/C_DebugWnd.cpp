@@ -879,9 +879,19 @@ LRESULT C_DebugWnd::D_WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM&
         case SB_PAGEDOWN:
             d = static_cast<int>(m_si.nPage);
             break;
-        case SB_THUMBTRACK:
-            d = static_cast<int>(HIWORD(wParam)) - m_si.nPos;
+        case SB_THUMBTRACK: {
+            // The message holds 16 bits of the thumb's position; past 65535 lines only the
+            // bar's own tracking position says where the thumb is.
+            int thumb = static_cast<int>(HIWORD(wParam));
+            SCROLLINFO track = {};
+            track.cbSize = sizeof track;
+            track.fMask = SIF_TRACKPOS;
+            if (m_si.nMax > 0xFFFF && ::GetScrollInfo(hwnd, SB_VERT, &track)) {
+                thumb = track.nTrackPos;
+            }
+            d = thumb - m_si.nPos;
             break;
+        }
         default:
             break;
         }

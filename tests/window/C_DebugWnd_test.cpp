@@ -245,6 +245,41 @@ TEST_F(DebugWnd, ScrollsByKeysWheelAndScrollBar) {
     EXPECT_EQ(L"row 37", guitest::ReadClipboard());
 }
 
+// Past 65535 lines the scroll message's 16 bits cannot hold where the thumb was dragged to.
+TEST_F(DebugWnd, DraggingTheThumbOfAVeryLongLogLandsWhereItWasDropped) {
+    for (int i = 0; i < 200000; ++i) {
+        m_wnd.D_FastOut(L"x");
+    }
+    m_wnd.D_Out(L"end");
+    int const max = Scroll(m_hwnd).nMax;
+    ASSERT_GT(max, 3 * 65536);
+    m_wnd.D_Scroll(max); // the thumb goes to the bottom
+    ASSERT_EQ(max, Scroll(m_hwnd).nPos);
+    guitest::PumpPending();
+    SCROLLBARINFO bar = {};
+    bar.cbSize = sizeof bar;
+    ASSERT_TRUE(GetScrollBarInfo(m_hwnd, OBJID_VSCROLL, &bar));
+    int const x = (bar.rcScrollBar.left + bar.rcScrollBar.right) / 2;
+    ASSERT_TRUE(SetCursorPos(x, bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2));
+    // Press on the thumb at the bottom, drag it to the middle of the bar, let go.
+    INPUT input[3] = {};
+    for (INPUT& one : input) {
+        one.type = INPUT_MOUSE;
+    }
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input[1].mi.dy = (bar.rcScrollBar.top + bar.rcScrollBar.bottom) / 2 * 65535 /
+                     (GetSystemMetrics(SM_CYSCREEN) - 1);
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(3u, SendInput(3, input, sizeof(INPUT)));
+    guitest::PumpUntil([this, max] { return Scroll(m_hwnd).nPos < max - 1000; }, 3000);
+    guitest::PumpPending();
+    int const pos = Scroll(m_hwnd).nPos;
+    EXPECT_GT(pos, max / 4);
+    EXPECT_LT(pos, max * 3 / 4);
+}
+
 TEST_F(DebugWnd, ABurstThatFillsTheViewScrollsNoFurtherThanTheLastPage) {
     for (int i = 0; i + 1 < m_visible; ++i) {
         m_wnd.D_Out(L"-");
