@@ -1,5 +1,7 @@
 #include "ktora/thread/C_CriticalLock.h"
 
+#include "ktora/thread/LockImpl.h"
+
 namespace ktora {
 
 C_CriticalLock::C_CriticalLock(I_CriticalSection* target)
@@ -17,19 +19,7 @@ void C_CriticalLock::Lock() {
 }
 
 void C_CriticalLock::Unlock(int all) {
-    if (m_nCount == 0) {
-        return;
-    }
-    if (all) {
-        int n = m_nCount;
-        m_nCount = 0;
-        while (n-- > 0) {
-            m_pTarget->Leave();
-        }
-    } else {
-        --m_nCount;
-        m_pTarget->Leave();
-    }
+    lockimpl::release_levels(m_nCount, all != 0, [this] { m_pTarget->Leave(); });
 }
 
 int C_CriticalLock::IsLocked() const {

@@ -1,6 +1,7 @@
 #include "ktora/thread/C_Event.h"
 
 #include "ktora/thread/C_CriticalLock.h"
+#include "ktora/thread/ktora_thread.h"
 
 namespace ktora {
 
@@ -33,15 +34,7 @@ int C_Event::Wait(int milliseconds) {
         return 2;
     }
     DWORD limit = milliseconds < 0 ? INFINITE : static_cast<DWORD>(milliseconds);
-    switch (WaitForSingleObject(m_hEvent, limit)) {
-    case WAIT_OBJECT_0:
-    case WAIT_ABANDONED:
-        return 0;
-    case WAIT_TIMEOUT:
-        return 1;
-    default:
-        return 2;
-    }
+    return common::ktora_wait_handle(m_hEvent, limit);
 }
 
 int C_Event::IsSignal() const {

@@ -190,16 +190,11 @@ int C_Process::WaitEnd(unsigned long milliseconds) {
     if (!m_hProcess) {
         return 2;
     }
-    switch (WaitForSingleObject(m_hProcess, milliseconds)) {
-    case WAIT_OBJECT_0:
-    case WAIT_ABANDONED:
+    int r = common::ktora_wait_handle(m_hProcess, milliseconds);
+    if (r == 0) {
         Cleanup();
-        return 0;
-    case WAIT_TIMEOUT:
-        return 1;
-    default:
-        return 2;
     }
+    return r;
 }
 
 int C_Process::Join(unsigned long milliseconds) {

@@ -1,5 +1,7 @@
 #include "ktora/thread/C_SynchronizeLock.h"
 
+#include "ktora/thread/LockImpl.h"
+
 namespace ktora {
 
 C_SynchronizeLock::C_SynchronizeLock(I_Synchronize* target, int const& type)
@@ -17,19 +19,7 @@ void C_SynchronizeLock::Lock(int const& type) {
 }
 
 void C_SynchronizeLock::Unlock(int const& all) {
-    if (m_nCount == 0) {
-        return;
-    }
-    if (all) {
-        int n = m_nCount;
-        m_nCount = 0;
-        while (n-- > 0) {
-            m_pTarget->Unlock();
-        }
-    } else {
-        --m_nCount;
-        m_pTarget->Unlock();
-    }
+    lockimpl::release_levels(m_nCount, all != 0, [this] { m_pTarget->Unlock(); });
 }
 
 int C_SynchronizeLock::IsLocked() const {

@@ -11,19 +11,6 @@ using common::Pointer;
 
 namespace {
 const DWORD kNoThread = static_cast<DWORD>(-1);
-
-// 0 signalled, 1 time-out, 2 failure.
-int WaitHandle(HANDLE h, DWORD milliseconds) {
-    switch (WaitForSingleObject(h, milliseconds)) {
-    case WAIT_OBJECT_0:
-    case WAIT_ABANDONED:
-        return 0;
-    case WAIT_TIMEOUT:
-        return 1;
-    default:
-        return 2;
-    }
-}
 } // namespace
 
 C_ThreadEx::C_ThreadEx()
@@ -104,6 +91,17 @@ int C_ThreadEx::Join(unsigned long milliseconds) {
     return JoinFor(milliseconds == 0 ? INFINITE : static_cast<DWORD>(milliseconds));
 }
 
+// The thread has ended: release it so that the next Start makes a new one, unless a new
+// thread has taken its place meanwhile.
+void C_ThreadEx::ReleaseEnded(HANDLE h) {
+    C_CriticalLock lock(&m_cs);
+    if (m_hThread == h) {
+        m_hThread = nullptr;
+        m_dwThreadId.store(kNoThread);
+        CloseHandle(h);
+    }
+}
+
 int C_ThreadEx::JoinFor(DWORD milliseconds) {
     HANDLE h = nullptr;
     Pointer<C_Event> done;
@@ -164,14 +162,8 @@ int C_ThreadEx::JoinFor(DWORD milliseconds) {
         if (r != WAIT_OBJECT_0) {
             return 1;
         }
-        // The thread has ended: release it so that the next Start makes a new one.
         done->ResetEvent();
-        C_CriticalLock lock(&m_cs);
-        if (m_hThread == h) {
-            m_hThread = nullptr;
-            m_dwThreadId.store(kNoThread);
-            CloseHandle(h);
-        }
+        ReleaseEnded(h);
         return 0;
     }
     if (milliseconds == INFINITE) {
@@ -179,19 +171,14 @@ int C_ThreadEx::JoinFor(DWORD milliseconds) {
         DWORD r = common::ktora_join_close_thread(h, INFINITE);
         return (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) ? 0 : 1;
     }
-    int r = WaitHandle(h, milliseconds);
+    int r = common::ktora_wait_handle(h, milliseconds);
     if (r == 1) {
         return 3;
     }
     if (r == 2) {
         return 1;
     }
-    C_CriticalLock lock(&m_cs);
-    if (m_hThread == h) {
-        m_hThread = nullptr;
-        m_dwThreadId.store(kNoThread);
-        CloseHandle(h);
-    }
+    ReleaseEnded(h);
     return 0;
 }
 

@@ -60,6 +60,7 @@ private:
     void Run();
     int CreateThreadLocked();
     int JoinFor(DWORD milliseconds);
+    void ReleaseEnded(HANDLE h);
 
     HANDLE m_hThread;
     std::atomic<DWORD> m_dwThreadId;

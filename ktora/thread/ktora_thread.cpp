@@ -35,6 +35,18 @@ int ktora_close_thread(void* handle) {
     return handle && CloseHandle(handle) ? 1 : 0;
 }
 
+int ktora_wait_handle(void* handle, unsigned long milliseconds) {
+    switch (WaitForSingleObject(handle, milliseconds)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:
+        return 0;
+    case WAIT_TIMEOUT:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
 void ktora_end_thread(int code) {
     _endthreadex(static_cast<unsigned>(code));
     for (;;) {

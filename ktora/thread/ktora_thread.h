@@ -15,6 +15,9 @@ unsigned long ktora_join_thread(void* handle, int* exitCode);
 // result.
 unsigned long ktora_join_close_thread(void* handle, unsigned long milliseconds);
 int ktora_close_thread(void* handle);
+// Waits at most milliseconds (INFINITE allowed) on any waitable handle: 0 signalled (an
+// abandoned mutex counts), 1 time-out, 2 failure.
+int ktora_wait_handle(void* handle, unsigned long milliseconds);
 [[noreturn]] void ktora_end_thread(int code);
 // Runs fn exactly once for the guard word (0 not run, 1 running, 2 done); callers that
 // lose the race return only after fn has finished. Returns 0.

@@ -132,6 +132,24 @@ TEST(ThreadWrappers, JoinCloseReleasesTheHandleAlsoWhenTheWaitFails) {
     EXPECT_FALSE(GetHandleInformation(ev, &flags));
 }
 
+TEST(ThreadWrappers, WaitHandleMapsSignalledAbandonedTimeOutAndFailure) {
+    HANDLE ev = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(nullptr, ev);
+    EXPECT_EQ(1, ktora_wait_handle(ev, 0));
+    SetEvent(ev);
+    EXPECT_EQ(0, ktora_wait_handle(ev, 0));
+    CloseHandle(ev);
+    EXPECT_EQ(2, ktora_wait_handle(nullptr, 0));
+    // A mutex whose owner ended without releasing it is still handed over.
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
+    ASSERT_NE(nullptr, mutex);
+    std::thread owner([mutex] { WaitForSingleObject(mutex, INFINITE); });
+    owner.join();
+    EXPECT_EQ(0, ktora_wait_handle(mutex, 1000));
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+}
+
 TEST(ThreadWrappers, TimePassedIsRightAcrossTheClockWrap) {
     EXPECT_FALSE(ktora_time_passed(1000, 1500, 1000));
     EXPECT_TRUE(ktora_time_passed(1000, 2000, 1000));
