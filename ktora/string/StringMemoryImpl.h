@@ -39,41 +39,51 @@ template <typename T> inline bool points_inside(C_Memory& block, const T* text) 
     return begin != nullptr && p >= begin && p < begin + block.GetSize();
 }
 
+// Copies text aside when it lies inside the block, so growing cannot free it under us.
+template <typename T> class SafeSource {
+public:
+    SafeSource(C_Memory& block, const T* text, unsigned long count) : m_text(text) {
+        if (points_inside(block, text)) {
+            m_saved.assign(text, text + count);
+            m_text = m_saved.data();
+        }
+    }
+    const T* get() const { return m_text; }
+
+private:
+    std::vector<T> m_saved;
+    const T* m_text;
+};
+
+// Puts count characters at the end (atEnd) or in front of the text in use.
 template <typename T>
-inline T* add(C_Memory& block, unsigned long& length, const T* text, unsigned long count) {
+inline T* place(C_Memory& block, unsigned long& length, const T* text, unsigned long count,
+                bool atEnd) {
     if (text == nullptr || count == 0)
         return buffer<T>(block);
-    std::vector<T> saved;
-    if (points_inside(block, text)) {
-        saved.assign(text, text + count);
-        text = saved.data();
-    }
+    SafeSource<T> source(block, text, count);
     if (!reserve<T>(block, length + count + 1))
         return buffer<T>(block);
     T* p = buffer<T>(block);
-    std::memcpy(p + length, text, count * sizeof(T));
+    if (atEnd) {
+        std::memcpy(p + length, source.get(), count * sizeof(T));
+    } else {
+        std::memmove(p + count, p, length * sizeof(T));
+        std::memcpy(p, source.get(), count * sizeof(T));
+    }
     length += count;
     p[length] = 0;
     return p;
 }
 
 template <typename T>
+inline T* add(C_Memory& block, unsigned long& length, const T* text, unsigned long count) {
+    return place(block, length, text, count, true);
+}
+
+template <typename T>
 inline T* insert(C_Memory& block, unsigned long& length, const T* text, unsigned long count) {
-    if (text == nullptr || count == 0)
-        return buffer<T>(block);
-    std::vector<T> saved;
-    if (points_inside(block, text)) {
-        saved.assign(text, text + count);
-        text = saved.data();
-    }
-    if (!reserve<T>(block, length + count + 1))
-        return buffer<T>(block);
-    T* p = buffer<T>(block);
-    std::memmove(p + count, p, length * sizeof(T));
-    std::memcpy(p, text, count * sizeof(T));
-    length += count;
-    p[length] = 0;
-    return p;
+    return place(block, length, text, count, false);
 }
 
 // Assignment of `count` characters: an exactly sized new block when the old one is too small.
@@ -84,11 +94,7 @@ inline void assign(C_Memory& block, unsigned long& length, const T* text, unsign
         length = 0;
         return;
     }
-    std::vector<T> saved;
-    if (points_inside(block, text)) {
-        saved.assign(text, text + count);
-        text = saved.data();
-    }
+    SafeSource<T> source(block, text, count);
     unsigned long bytes = (count + 1) * sizeof(T);
     if (block.GetSize() < bytes || block.GetMemory() == nullptr) {
         if (!block.CreateBuffer(bytes)) {
@@ -99,7 +105,7 @@ inline void assign(C_Memory& block, unsigned long& length, const T* text, unsign
         block.ZeroBuffer();
     }
     T* p = buffer<T>(block);
-    std::memcpy(p, text, count * sizeof(T));
+    std::memcpy(p, source.get(), count * sizeof(T));
     p[count] = 0;
     length = count;
 }

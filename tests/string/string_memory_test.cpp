@@ -60,6 +60,10 @@ TEST(StringMemory, AddingItsOwnTextSurvivesTheMove) {
     EXPECT_EQ(0, std::strncmp(m.Get() + 6 * 63, "abcdef", 6));
     m.Insert(m.Get() + 3, 0, 3);
     EXPECT_EQ(0, std::strncmp(m.Get(), "defabcdef", 9));
+    // Assigning a tail of its own text: the block is cleared before the copy.
+    m = m.Get() + m.Length() - 3;
+    EXPECT_STREQ("def", m.Get());
+    EXPECT_EQ(3u, m.Length());
 }
 
 TEST(StringMemory, ReCreateShrinksAndGrows) {
