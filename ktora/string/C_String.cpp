@@ -345,45 +345,22 @@ C_String C_String::SubString(int from, int to) const {
 
 C_String C_String::ToUpper() const {
     C_String result = _from(_data(), m_nLength);
-    char* data = result._data();
-    for (int i = 0; i < result.m_nLength; ++i) {
-        if (is_lead_byte(data[i])) {
-            ++i; // a trail byte in the letter range is part of a double-byte character
-            continue;
-        }
-        if (data[i] >= 'a' && data[i] <= 'z') {
-            data[i] = static_cast<char>(data[i] - 'a' + 'A');
-        }
-    }
+    // A trail byte in the letter range is part of a double-byte character.
+    Ops::MapAsciiLetters(result._data(), result.m_nLength, 'a', 'z', 'A', is_lead_byte);
     return result;
 }
 
 C_String C_String::ToLower() const {
     C_String result = _from(_data(), m_nLength);
-    char* data = result._data();
-    for (int i = 0; i < result.m_nLength; ++i) {
-        if (is_lead_byte(data[i])) {
-            ++i; // a trail byte in the letter range is part of a double-byte character
-            continue;
-        }
-        if (data[i] >= 'A' && data[i] <= 'Z') {
-            data[i] = static_cast<char>(data[i] - 'A' + 'a');
-        }
-    }
+    // A trail byte in the letter range is part of a double-byte character.
+    Ops::MapAsciiLetters(result._data(), result.m_nLength, 'A', 'Z', 'a', is_lead_byte);
     return result;
 }
 
 C_String C_String::Trim() const {
-    const char* data = _data();
-    int start = 0;
-    int end = m_nLength;
-    while (start < end && static_cast<unsigned char>(data[start]) <= 32) {
-        ++start;
-    }
-    while (end > start && static_cast<unsigned char>(data[end - 1]) <= 32) {
-        --end;
-    }
-    return _from(data + start, end - start);
+    int end = 0;
+    const int start = Ops::TrimSpaces(_data(), m_nLength, &end);
+    return _from(_data() + start, end - start);
 }
 
 C_String C_String::TrimChars(const char* set, const int& unit) const {

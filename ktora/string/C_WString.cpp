@@ -424,37 +424,22 @@ C_WString C_WString::SubString(int from, int to) const {
 
 C_WString C_WString::ToUpper() const {
     C_WString result = _from(_data(), m_nLength);
-    wchar_t* data = result._data();
-    for (int i = 0; i < result.m_nLength; ++i) {
-        if (data[i] >= L'a' && data[i] <= L'z') {
-            data[i] = static_cast<wchar_t>(data[i] - L'a' + L'A');
-        }
-    }
+    Ops::MapAsciiLetters(result._data(), result.m_nLength, 'a', 'z', 'A',
+                         [](wchar_t) { return false; });
     return result;
 }
 
 C_WString C_WString::ToLower() const {
     C_WString result = _from(_data(), m_nLength);
-    wchar_t* data = result._data();
-    for (int i = 0; i < result.m_nLength; ++i) {
-        if (data[i] >= L'A' && data[i] <= L'Z') {
-            data[i] = static_cast<wchar_t>(data[i] - L'A' + L'a');
-        }
-    }
+    Ops::MapAsciiLetters(result._data(), result.m_nLength, 'A', 'Z', 'a',
+                         [](wchar_t) { return false; });
     return result;
 }
 
 C_WString C_WString::Trim() const {
-    const wchar_t* data = _data();
-    int start = 0;
-    int end = m_nLength;
-    while (start < end && data[start] <= 32) {
-        ++start;
-    }
-    while (end > start && data[end - 1] <= 32) {
-        --end;
-    }
-    return _from(data + start, end - start);
+    int end = 0;
+    const int start = Ops::TrimSpaces(_data(), m_nLength, &end);
+    return _from(_data() + start, end - start);
 }
 
 C_WString C_WString::TrimChars(const C_WString& set, const int& unit) const {

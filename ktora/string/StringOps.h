@@ -199,6 +199,36 @@ template <class T> struct StrOps {
         return e;
     }
 
+    // Start of the text without spaces and control characters at either end; *end gets its
+    // end.
+    static int TrimSpaces(const T* p, int n, int* end) {
+        int start = 0;
+        int e = n;
+        while (start < e && unit_of(p[start]) <= 32) {
+            ++start;
+        }
+        while (e > start && unit_of(p[e - 1]) <= 32) {
+            --e;
+        }
+        *end = e;
+        return start;
+    }
+
+    // Moves the ASCII letters first..last to the range from target, in place. lead(c) tells
+    // that c starts a double-byte character, whose trail byte is left alone.
+    template <class Lead>
+    static void MapAsciiLetters(T* p, int n, char first, char last, char target, Lead lead) {
+        for (int i = 0; i < n; ++i) {
+            if (lead(p[i])) {
+                ++i;
+                continue;
+            }
+            if (p[i] >= first && p[i] <= last) {
+                p[i] = static_cast<T>(p[i] - first + target);
+            }
+        }
+    }
+
     static bool InSet(T c, const T* set, int sn) {
         for (int k = 0; k < sn; ++k) {
             if (set[k] == c) {
