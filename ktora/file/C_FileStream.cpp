@@ -30,6 +30,62 @@ __int64 CurrentPos(int fd) {
     return _lseeki64(fd, 0, SEEK_CUR);
 }
 
+// Reads one line of T units (bytes or UTF-16 code units) ended by CR LF, LF or a lone CR,
+// and leaves the file just after its end. False at the end of the file or on a failure, with
+// the file where it was.
+template <typename T> bool ReadLineUnits(int fd, std::basic_string<T>& line) {
+    const __int64 start = CurrentPos(fd);
+    if (start < 0) {
+        return false;
+    }
+    constexpr int unit = static_cast<int>(sizeof(T));
+    try {
+        T block[kLineBlock];
+        bool any = false;
+        __int64 terminator = 0; // bytes
+        for (;;) {
+            int got = _read(fd, block, sizeof block);
+            if (got < unit) {
+                break; // an odd last byte alone is no character
+            }
+            any = true;
+            const int units = got / unit;
+            int i = 0;
+            while (i < units && block[i] != T('\r') && block[i] != T('\n')) {
+                ++i;
+            }
+            line.append(block, static_cast<size_t>(i));
+            if (i == units) {
+                if (got % unit != 0) {
+                    _lseeki64(fd, -(got % unit), SEEK_CUR); // keep reads aligned to whole units
+                }
+                continue;
+            }
+            if (block[i] == T('\n')) {
+                terminator = unit;
+            } else {
+                // A CR counts as CR LF only when an LF really follows; a lone CR ends the
+                // line by itself and the next line keeps its first unit.
+                T next = 0;
+                bool lf = i + 1 < units
+                              ? block[i + 1] == T('\n')
+                              : (_read(fd, &next, sizeof next) == unit && next == T('\n'));
+                terminator = lf ? 2 * unit : unit;
+            }
+            break;
+        }
+        if (!any) {
+            _lseeki64(fd, start, SEEK_SET);
+            return false;
+        }
+        _lseeki64(fd, start + static_cast<__int64>(line.size()) * unit + terminator, SEEK_SET);
+        return true;
+    } catch (...) {
+        _lseeki64(fd, start, SEEK_SET);
+        return false;
+    }
+}
+
 } // namespace
 
 C_FileStream::C_FileStream() : m_nFd(-1), m_bOwns(1), m_bDeleteOnClose(0) {
@@ -234,107 +290,24 @@ int C_FileStream::ReadLineA(C_String* out) {
     if (out == nullptr || m_nFd == -1) {
         return -1;
     }
-    const __int64 start = CurrentPos(m_nFd);
-    if (start < 0) {
+    std::string line;
+    if (!ReadLineUnits(m_nFd, line)) {
         return -1;
     }
-    try {
-        std::string line;
-        char block[kLineBlock];
-        bool any = false;
-        __int64 terminator = 0;
-        for (;;) {
-            int got = _read(m_nFd, block, sizeof block);
-            if (got <= 0) {
-                break;
-            }
-            any = true;
-            int i = 0;
-            while (i < got && block[i] != '\r' && block[i] != '\n') {
-                ++i;
-            }
-            line.append(block, static_cast<size_t>(i));
-            if (i == got) {
-                continue;
-            }
-            if (block[i] == '\n') {
-                terminator = 1;
-            } else {
-                // A CR counts as CR LF only when an LF really follows; a lone CR ends the
-                // line by itself and the next line keeps its first byte.
-                char next = 0;
-                bool lf = i + 1 < got ? block[i + 1] == '\n'
-                                      : (_read(m_nFd, &next, 1) == 1 && next == '\n');
-                terminator = lf ? 2 : 1;
-            }
-            break;
-        }
-        if (!any) {
-            return -1;
-        }
-        _lseeki64(m_nFd, start + static_cast<__int64>(line.size()) + terminator, SEEK_SET);
-        *out = line.c_str();
-        return static_cast<int>(line.size());
-    } catch (...) {
-        _lseeki64(m_nFd, start, SEEK_SET);
-        return -1;
-    }
+    *out = line.c_str();
+    return static_cast<int>(line.size());
 }
 
 int C_FileStream::ReadLineW(C_WString* out) {
     if (out == nullptr || m_nFd == -1) {
         return -1;
     }
-    const __int64 start = CurrentPos(m_nFd);
-    if (start < 0) {
+    std::wstring line;
+    if (!ReadLineUnits(m_nFd, line)) {
         return -1;
     }
-    try {
-        std::wstring line;
-        wchar_t block[kLineBlock];
-        bool any = false;
-        __int64 terminator = 0;
-        for (;;) {
-            int got = _read(m_nFd, block, sizeof block);
-            if (got < static_cast<int>(sizeof(wchar_t))) {
-                break; // an odd last byte alone is no character
-            }
-            any = true;
-            const int units = got / static_cast<int>(sizeof(wchar_t));
-            int i = 0;
-            while (i < units && block[i] != L'\r' && block[i] != L'\n') {
-                ++i;
-            }
-            line.append(block, static_cast<size_t>(i));
-            if (i == units) {
-                if (got % 2 != 0) {
-                    _lseeki64(m_nFd, -1, SEEK_CUR); // keep reads aligned to whole units
-                }
-                continue;
-            }
-            if (block[i] == L'\n') {
-                terminator = 2;
-            } else {
-                wchar_t next = 0;
-                bool lf = i + 1 < units
-                              ? block[i + 1] == L'\n'
-                              : (_read(m_nFd, &next, sizeof next) == sizeof next && next == L'\n');
-                terminator = lf ? 4 : 2;
-            }
-            break;
-        }
-        if (!any) {
-            _lseeki64(m_nFd, start, SEEK_SET);
-            return -1;
-        }
-        _lseeki64(m_nFd, start + static_cast<__int64>(line.size() * sizeof(wchar_t)) + terminator,
-                  SEEK_SET);
-        *out = line.c_str();
-        return static_cast<int>(line.size());
-    } catch (...) {
-        _lseeki64(m_nFd, start, SEEK_SET);
-        return -1;
-    }
+    *out = line.c_str();
+    return static_cast<int>(line.size());
 }
 
 int C_FileStream::ReadLine(C_WString* out) {
