@@ -8,33 +8,26 @@ namespace ktora {
 namespace common {
 namespace {
 
-int format_into(char* buf, size_t size, const char* format, va_list args) {
+// Runs one call of the vprintf family on a copy of args, so that args serves the next call.
+template <class Fn, class... A> int on_copy(va_list args, Fn fn, A... a) {
     va_list copy;
     va_copy(copy, args);
-    const int r = _vsnprintf(buf, size, format, copy);
+    const int r = fn(a..., copy);
     va_end(copy);
     return r;
+}
+
+int format_into(char* buf, size_t size, const char* format, va_list args) {
+    return on_copy(args, _vsnprintf, buf, size, format);
 }
 int format_into(wchar_t* buf, size_t size, const wchar_t* format, va_list args) {
-    va_list copy;
-    va_copy(copy, args);
-    const int r = _vsnwprintf(buf, size, format, copy);
-    va_end(copy);
-    return r;
+    return on_copy(args, _vsnwprintf, buf, size, format);
 }
 int needed_length(const char* format, va_list args) {
-    va_list copy;
-    va_copy(copy, args);
-    const int r = _vscprintf(format, copy);
-    va_end(copy);
-    return r;
+    return on_copy(args, _vscprintf, format);
 }
 int needed_length(const wchar_t* format, va_list args) {
-    va_list copy;
-    va_copy(copy, args);
-    const int r = _vscwprintf(format, copy);
-    va_end(copy);
-    return r;
+    return on_copy(args, _vscwprintf, format);
 }
 
 template <class T>
