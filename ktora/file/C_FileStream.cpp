@@ -86,6 +86,19 @@ template <typename T> bool ReadLineUnits(int fd, std::basic_string<T>& line) {
     }
 }
 
+// One line into out; its length in units, or -1 at the end of the file or on a failure.
+template <typename T, class S> int ReadLineInto(int fd, S* out) {
+    if (out == nullptr || fd == -1) {
+        return -1;
+    }
+    std::basic_string<T> line;
+    if (!ReadLineUnits(fd, line)) {
+        return -1;
+    }
+    *out = line.c_str();
+    return static_cast<int>(line.size());
+}
+
 } // namespace
 
 C_FileStream::C_FileStream() : m_nFd(-1), m_bOwns(1), m_bDeleteOnClose(0) {
@@ -287,27 +300,11 @@ int C_FileStream::WriteLine(const C_WString& s) {
 }
 
 int C_FileStream::ReadLineA(C_String* out) {
-    if (out == nullptr || m_nFd == -1) {
-        return -1;
-    }
-    std::string line;
-    if (!ReadLineUnits(m_nFd, line)) {
-        return -1;
-    }
-    *out = line.c_str();
-    return static_cast<int>(line.size());
+    return ReadLineInto<char>(m_nFd, out);
 }
 
 int C_FileStream::ReadLineW(C_WString* out) {
-    if (out == nullptr || m_nFd == -1) {
-        return -1;
-    }
-    std::wstring line;
-    if (!ReadLineUnits(m_nFd, line)) {
-        return -1;
-    }
-    *out = line.c_str();
-    return static_cast<int>(line.size());
+    return ReadLineInto<wchar_t>(m_nFd, out);
 }
 
 int C_FileStream::ReadLine(C_WString* out) {
