@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,18 @@ inline double Now() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Best of several runs, so a busy moment of the machine does not count.
+inline double Best(int runs, std::function<void()> const& work) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        double start = Now();
+        work();
+        double t = Now() - start;
+        best = t < best ? t : best;
+    }
+    return best;
 }
 
 inline double Median(std::vector<double> values) {

@@ -13,17 +13,6 @@ using ktora::C_WString;
 
 namespace {
 
-double Best(int runs, std::function<void()> const& work) {
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        double start = bench::Now();
-        work();
-        double t = bench::Now() - start;
-        best = t < best ? t : best;
-    }
-    return best;
-}
-
 std::string Key(int i) {
     char key[32];
     snprintf(key, sizeof(key), "key%05d", i);
@@ -63,7 +52,7 @@ int wmain(int argc, wchar_t** argv) {
                 Key(1 + static_cast<int>(static_cast<long long>(i) * (n - 1) / (lookups - 1)))
                     .c_str()));
         }
-        double t = Best(3, [&] {
+        double t = bench::Best(3, [&] {
             for (C_String const& k : keys) {
                 sink = sink + ini.GetStr(k).Length();
             }
@@ -73,7 +62,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int n : {100, 1000, 10000}) {
         C_WString folder((work + L"\\files_" + std::to_wstring(n)).c_str());
         int found = 0;
-        double t = Best(3, [&] {
+        double t = bench::Best(3, [&] {
             ktora::C_Find find;
             find.SetVtlDir(folder);
             find.Start(C_WString(L"*.txt"), 1);

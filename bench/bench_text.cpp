@@ -72,18 +72,6 @@ void Save(std::wstring const& path, char const* data, size_t size) {
     }
 }
 
-// Best of three runs, so a busy moment of the machine does not count.
-double Best(std::function<void()> const& work) {
-    double best = 1e30;
-    for (int i = 0; i < 3; ++i) {
-        double start = bench::Now();
-        work();
-        double t = bench::Now() - start;
-        best = t < best ? t : best;
-    }
-    return best;
-}
-
 } // namespace
 
 // bench_text <work folder> <report>
@@ -136,7 +124,7 @@ int wmain(int argc, wchar_t** argv) {
          [&] { sink = sink + System::base64_decode(framed).Length(); }},
     };
     for (Case const& c : cases) {
-        report.Line("text %s bytes %d seconds %.6f", c.name, c.bytes, Best(c.work));
+        report.Line("text %s bytes %d seconds %.6f", c.name, c.bytes, bench::Best(3, c.work));
     }
     // The conversions must agree with each other, else the figures mean nothing.
     bool roundTrip = System::euc_to_sjis(euc) == sjis && System::base64_decode(framed) == sjis;
