@@ -491,6 +491,16 @@ void ScenarioCopy() {
     CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。", IDOK, 120000));
     CHECK(k.WaitText(1, L"生成開始", 5000));
     CHECK(ReadOr(container + L"\\outinfo.txt") == "photo1\r\nphoto2\r\n");
+
+    // A copy that cannot be made (a file holds its folder name) is not reported as done.
+    WriteBytes(container + L"\\photo4", "in the way");
+    k.SetText(1009, L"4");
+    k.Click(1);
+    CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
+    CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。\n1 個のコピーに失敗しました。", IDOK,
+                   120000));
+    CHECK(k.WaitText(1, L"生成開始", 5000));
+    SameTree(src, container + L"\\photo3");
     k.Close();
 }
 
