@@ -13,6 +13,7 @@ namespace ktora {
 namespace {
 
 using Ops = detail::StrOps<char>;
+using Store = detail::Storage<char, int>;
 constexpr int kInline = 32;     // inline buffer, terminator included
 constexpr int kInlineChar = 16; // a single-byte append leaves the inline buffer earlier
 constexpr int kGrowth = 256;    // over-allocation of growing strings, terminator room included
@@ -83,58 +84,13 @@ C_String C_String::_from(const char* text, int length) {
 }
 
 bool C_String::_common_eq(const char* text, int length) {
-    if (length < 0) {
-        length = 0;
-    }
-    const bool fits = m_pszHeap ? length + 1 <= m_nCapacity : length < kInline;
-    if (fits) {
-        char* data = _data();
-        std::memmove(data, text, length);
-        data[length] = 0;
-        m_nLength = length;
-        return true;
-    }
-    const size_t capacity = static_cast<size_t>(length) + kGrowth;
-    char* block = new (std::nothrow) char[capacity];
-    if (!block) {
-        return false;
-    }
-    std::memcpy(block, text, length); // before the old block (which may hold text) goes
-    block[length] = 0;
-    delete[] m_pszHeap;
-    m_pszHeap = block;
-    m_nCapacity = static_cast<int>(capacity);
-    m_nLength = length;
-    return true;
+    return Store{m_szBuffer, m_pszHeap, m_nLength, m_nCapacity}.Assign(text, length, kInline,
+                                                                       kGrowth);
 }
 
 bool C_String::_append(const char* text, int length, int inlineLimit) {
-    if (!text || length <= 0) {
-        return true;
-    }
-    const int total = m_nLength + length;
-    const bool fits = m_pszHeap ? total + 1 <= m_nCapacity : total + 1 < inlineLimit;
-    if (fits) {
-        char* data = _data();
-        std::memmove(data + m_nLength, text, length);
-        data[total] = 0;
-        m_nLength = total;
-        return true;
-    }
-    const size_t capacity = static_cast<size_t>(total) + kGrowth;
-    char* block = new (std::nothrow) char[capacity];
-    if (!block) {
-        return false;
-    }
-    // The appended text may be our own (s += s): copy both parts before the old block goes.
-    std::memcpy(block, _data(), m_nLength);
-    std::memcpy(block + m_nLength, text, length);
-    block[total] = 0;
-    delete[] m_pszHeap;
-    m_pszHeap = block;
-    m_nCapacity = static_cast<int>(capacity);
-    m_nLength = total;
-    return true;
+    return Store{m_szBuffer, m_pszHeap, m_nLength, m_nCapacity}.Append(text, length, inlineLimit,
+                                                                       kGrowth);
 }
 
 C_String& C_String::operator=(const C_String& other) {

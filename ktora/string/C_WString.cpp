@@ -15,6 +15,7 @@ namespace ktora {
 namespace {
 
 using Ops = detail::StrOps<wchar_t>;
+using Store = detail::Storage<wchar_t, unsigned>;
 constexpr int kInline = 32;  // inline buffer, terminator included
 constexpr int kGrowth = 256; // over-allocation of growing strings, terminator room included
 
@@ -85,61 +86,13 @@ C_WString C_WString::_from(const wchar_t* text, int length) {
 }
 
 bool C_WString::_common_eq(const wchar_t* text, int length) {
-    if (length < 0) {
-        length = 0;
-    }
-    const bool fits =
-        m_pszHeap ? static_cast<unsigned>(length) + 1 <= m_nCapacity : length < kInline;
-    if (fits) {
-        wchar_t* data = _data();
-        std::memmove(data, text, sizeof(wchar_t) * length);
-        data[length] = 0;
-        m_nLength = length;
-        return true;
-    }
-    const size_t capacity = static_cast<size_t>(length) + kGrowth;
-    wchar_t* block = new (std::nothrow) wchar_t[capacity];
-    if (!block) {
-        return false;
-    }
-    // Copy before freeing: text may live in the old block.
-    std::memcpy(block, text, sizeof(wchar_t) * length);
-    block[length] = 0;
-    delete[] m_pszHeap;
-    m_pszHeap = block;
-    m_nCapacity = static_cast<unsigned>(capacity);
-    m_nLength = length;
-    return true;
+    return Store{m_szBuffer, m_pszHeap, m_nLength, m_nCapacity}.Assign(text, length, kInline,
+                                                                       kGrowth);
 }
 
 bool C_WString::_append(const wchar_t* text, int length) {
-    if (!text || length <= 0) {
-        return true;
-    }
-    const int total = m_nLength + length;
-    const bool fits =
-        m_pszHeap ? static_cast<unsigned>(total) + 1 <= m_nCapacity : total + 1 < kInline;
-    if (fits) {
-        wchar_t* data = _data();
-        std::memmove(data + m_nLength, text, sizeof(wchar_t) * length);
-        data[total] = 0;
-        m_nLength = total;
-        return true;
-    }
-    const size_t capacity = static_cast<size_t>(total) + kGrowth;
-    wchar_t* block = new (std::nothrow) wchar_t[capacity];
-    if (!block) {
-        return false;
-    }
-    // The appended text may be our own (s += s): copy both parts before the old block goes.
-    std::memcpy(block, _data(), sizeof(wchar_t) * m_nLength);
-    std::memcpy(block + m_nLength, text, sizeof(wchar_t) * length);
-    block[total] = 0;
-    delete[] m_pszHeap;
-    m_pszHeap = block;
-    m_nCapacity = static_cast<unsigned>(capacity);
-    m_nLength = total;
-    return true;
+    return Store{m_szBuffer, m_pszHeap, m_nLength, m_nCapacity}.Append(text, length, kInline,
+                                                                       kGrowth);
 }
 
 void C_WString::_assign_narrow(const char* text, int bytes) {

@@ -340,6 +340,78 @@ template <class T> struct StrOps {
     }
 };
 
+// The inline-or-heap storage of the two string classes, over references to their fields:
+// text shorter than the inline limit lives in the object, longer text in a heap block with
+// room to grow.
+template <class T, class Cap> struct Storage {
+    T* inlineBuffer;
+    T*& heap;
+    int& length;
+    Cap& capacity;
+
+    T* data() const { return heap ? heap : inlineBuffer; }
+
+    // Replaces the text by n units of text, which may lie in the current storage.
+    bool Assign(const T* text, int n, int inlineUnits, int growth) {
+        if (n < 0) {
+            n = 0;
+        }
+        const bool fits = heap ? static_cast<Cap>(n) + 1 <= capacity : n < inlineUnits;
+        if (fits) {
+            T* d = data();
+            std::memmove(d, text, sizeof(T) * n);
+            d[n] = 0;
+            length = n;
+            return true;
+        }
+        const size_t room = static_cast<size_t>(n) + growth;
+        T* block = new (std::nothrow) T[room];
+        if (!block) {
+            return false;
+        }
+        // Copy before freeing: text may live in the old block.
+        std::memcpy(block, text, sizeof(T) * n);
+        block[n] = 0;
+        Replace(block, room, n);
+        return true;
+    }
+
+    // Appends n units of text, which may be the string's own (s += s).
+    bool Append(const T* text, int n, int inlineLimit, int growth) {
+        if (!text || n <= 0) {
+            return true;
+        }
+        const int total = length + n;
+        const bool fits = heap ? static_cast<Cap>(total) + 1 <= capacity : total + 1 < inlineLimit;
+        if (fits) {
+            T* d = data();
+            std::memmove(d + length, text, sizeof(T) * n);
+            d[total] = 0;
+            length = total;
+            return true;
+        }
+        const size_t room = static_cast<size_t>(total) + growth;
+        T* block = new (std::nothrow) T[room];
+        if (!block) {
+            return false;
+        }
+        // Copy both parts before the old block goes.
+        std::memcpy(block, data(), sizeof(T) * length);
+        std::memcpy(block + length, text, sizeof(T) * n);
+        block[total] = 0;
+        Replace(block, room, total);
+        return true;
+    }
+
+private:
+    void Replace(T* block, size_t room, int n) {
+        delete[] heap;
+        heap = block;
+        capacity = static_cast<Cap>(room);
+        length = n;
+    }
+};
+
 // Enclose over either string class (they share the member names it uses).
 template <class S>
 S Enclose(const S& self, const S& open, const S& close, int from, int* next, const int& keep) {
