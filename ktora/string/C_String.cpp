@@ -290,13 +290,11 @@ C_String C_String::SubString(int from) const {
 }
 
 C_String C_String::SubString(int from, int to) const {
-    if (to == m_nLength) {
-        to = m_nLength - 1;
-    }
-    if (from < 0 || from >= m_nLength || to < from || to < 0 || to > m_nLength) {
+    int count = 0;
+    if (!Ops::SubRange(m_nLength, from, to, &count)) {
         return C_String();
     }
-    return _from(_data() + from, to - from + 1);
+    return _from(_data() + from, count);
 }
 
 C_String C_String::ToUpper() const {
@@ -350,15 +348,7 @@ C_String C_String::Squeeze(const char* set) const {
 
 C_String C_String::Replace(char from, char to) const {
     C_String result = _from(_data(), m_nLength);
-    char* data = result._data();
-    for (int i = 0; i < result.m_nLength; ++i) {
-        if (data[i] == from) {
-            data[i] = to;
-        }
-    }
-    if (to == 0) {
-        result.m_nLength = slen(data);
-    }
+    result.m_nLength = Ops::ReplaceUnit(result._data(), result.m_nLength, from, to);
     return result;
 }
 

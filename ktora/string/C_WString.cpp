@@ -366,13 +366,11 @@ C_WString C_WString::SubString(int from) const {
 }
 
 C_WString C_WString::SubString(int from, int to) const {
-    if (to == m_nLength) {
-        to = m_nLength - 1;
-    }
-    if (from < 0 || from >= m_nLength || to < from || to < 0 || to > m_nLength) {
+    int count = 0;
+    if (!Ops::SubRange(m_nLength, from, to, &count)) {
         return C_WString();
     }
-    return _from(_data() + from, to - from + 1);
+    return _from(_data() + from, count);
 }
 
 C_WString C_WString::ToUpper() const {
@@ -441,16 +439,7 @@ C_WString C_WString::Squeeze(const char* set) const {
 
 C_WString C_WString::Replace(wchar_t from, wchar_t to) const {
     C_WString result = _from(_data(), m_nLength);
-    wchar_t* data = result._data();
-    for (int i = 0; i < result.m_nLength; ++i) {
-        if (data[i] == from) {
-            data[i] = to;
-        }
-    }
-    // A 0 replacement ends the text there.
-    if (to == 0) {
-        result.m_nLength = static_cast<int>(wlen(data));
-    }
+    result.m_nLength = Ops::ReplaceUnit(result._data(), result.m_nLength, from, to);
     return result;
 }
 

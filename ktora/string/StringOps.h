@@ -229,6 +229,37 @@ template <class T> struct StrOps {
         }
     }
 
+    // Replaces every unit from by to, in place; returns the new length: a 0 replacement ends
+    // the text at the first 0.
+    static int ReplaceUnit(T* p, int n, T from, T to) {
+        for (int i = 0; i < n; ++i) {
+            if (p[i] == from) {
+                p[i] = to;
+            }
+        }
+        if (to != 0) {
+            return n;
+        }
+        int e = 0;
+        while (e < n && p[e] != 0) {
+            ++e;
+        }
+        return e;
+    }
+
+    // Start and count of SubString(from, to) (to inclusive; to == n counts as the last unit);
+    // false for a range that gives an empty result.
+    static bool SubRange(int n, int from, int to, int* count) {
+        if (to == n) {
+            to = n - 1;
+        }
+        if (from < 0 || from >= n || to < from || to < 0 || to > n) {
+            return false;
+        }
+        *count = to - from + 1;
+        return true;
+    }
+
     static bool InSet(T c, const T* set, int sn) {
         for (int k = 0; k < sn; ++k) {
             if (set[k] == c) {

@@ -157,6 +157,8 @@ TEST(String, ExtractionTrimSqueezeReplace) {
     EXPECT_STREQ("aca", C_String("aca").Replace(C_String("a"), C_String()).GetString());
     EXPECT_STREQ("xcx", C_String("aca").Replace(C_String("a"), C_String("x")).GetString());
     EXPECT_STREQ("a/b", C_String("a\\b").Replace('\\', '/').GetString());
+    // A 0 replacement ends the text at the first one.
+    EXPECT_EQ(2, C_String("ab/cd/e").Replace('/', '\0').Length());
     int next = 0;
     EXPECT_STREQ("x", C_String("f(x) + 1").Enclose("(", ")", 0, &next, 0).GetString());
     EXPECT_EQ(4, next);

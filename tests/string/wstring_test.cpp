@@ -309,6 +309,10 @@ TEST(WString, Replace) {
     EXPECT_STREQ(L"ba", C_WString(L"aaa").Replace(L"aa", L"b").GetString());
     EXPECT_STREQ(L"aaa", C_WString(L"aaa").Replace(C_WString(), L"b").GetString());
     EXPECT_STREQ(L"", C_WString(L"aaa").Replace(L"a", C_WString()).GetString());
+    C_WString cut = C_WString(L"ab/cd").Replace(L'/', L'\0');
+    EXPECT_EQ(2, cut.Length());
+    EXPECT_STREQ(L"ab", cut.GetString());
+    EXPECT_STREQ(L"xbx", C_WString(L"aba").Replace(L'a', L'x').GetString());
     EXPECT_STREQ(L"x\\y\\z", C_WString(L"x/y/z").Replace(L'/', L'\\').GetString());
     EXPECT_STREQ(L"a--b--", C_WString(L"a-b-").Replace("-", "--").GetString());
     std::wstring big(200, L'a');
