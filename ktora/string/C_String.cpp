@@ -497,29 +497,13 @@ C_String C_String::Stringf(const char* format, ...) {
     return result;
 }
 
-namespace {
-
-void format_cut(char* buf, unsigned size, const char* format, va_list args) {
-    if (size == 0) {
-        return;
-    }
-    const int r = _vsnprintf(buf, size - 1, format, args);
-    if (r < 0 || static_cast<unsigned>(r) >= size - 1) {
-        buf[size - 1] = 0;
-    } else {
-        buf[r] = 0;
-    }
-}
-
-} // namespace
-
 C_String C_String::StringfEx(char* buf, unsigned size, const char* format, ...) {
     if (!buf || !format || size == 0) {
         return C_String();
     }
     va_list args;
     va_start(args, format);
-    format_cut(buf, size, format, args);
+    detail::FormatCut(buf, size, format, args);
     va_end(args);
     return C_String(buf);
 }
@@ -531,24 +515,13 @@ C_String C_String::StringfEx(C_Memory* block, const char* format, ...) {
     char* buf = static_cast<char*>(block->GetMemory());
     va_list args;
     va_start(args, format);
-    format_cut(buf, static_cast<unsigned>(block->GetSize()), format, args);
+    detail::FormatCut(buf, static_cast<unsigned>(block->GetSize()), format, args);
     va_end(args);
     return C_String(buf);
 }
 
 int C_String::_reserve(int n) {
-    if (n <= kInline || n <= m_nCapacity) {
-        return 0;
-    }
-    char* block = new (std::nothrow) char[static_cast<size_t>(n)];
-    if (!block) {
-        return -1;
-    }
-    std::memcpy(block, _data(), static_cast<size_t>(m_nLength) + 1);
-    delete[] m_pszHeap;
-    m_pszHeap = block;
-    m_nCapacity = n;
-    return 1;
+    return Store{m_szBuffer, m_pszHeap, m_nLength, m_nCapacity}.Reserve(n, kInline);
 }
 
 int C_String::_appendchar(char c) {

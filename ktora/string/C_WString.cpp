@@ -516,23 +516,6 @@ unsigned C_WString::ToCharArray(char* buf, unsigned size) const {
     return static_cast<unsigned>(bytes) + 1;
 }
 
-namespace {
-
-// Formats into buf (size units), always cut and terminated.
-void format_cut(wchar_t* buf, unsigned size, const wchar_t* format, va_list args) {
-    if (size == 0) {
-        return;
-    }
-    const int r = _vsnwprintf(buf, size - 1, format, args);
-    if (r < 0 || static_cast<unsigned>(r) >= size - 1) {
-        buf[size - 1] = 0;
-    } else {
-        buf[r] = 0;
-    }
-}
-
-} // namespace
-
 C_WString C_WString::Stringf(const wchar_t* format, ...) {
     if (!format) {
         return C_WString();
@@ -540,7 +523,7 @@ C_WString C_WString::Stringf(const wchar_t* format, ...) {
     wchar_t buf[1024] = {};
     va_list args;
     va_start(args, format);
-    format_cut(buf, 1024, format, args);
+    detail::FormatCut(buf, 1024, format, args);
     va_end(args);
     return C_WString(buf);
 }
@@ -551,7 +534,7 @@ C_WString C_WString::StringfEx(wchar_t* buf, unsigned size, const wchar_t* forma
     }
     va_list args;
     va_start(args, format);
-    format_cut(buf, size, format, args);
+    detail::FormatCut(buf, size, format, args);
     va_end(args);
     return C_WString(buf);
 }
@@ -563,24 +546,13 @@ C_WString C_WString::StringfEx(C_Memory* block, const wchar_t* format, ...) {
     const unsigned size = static_cast<unsigned>(block->GetSize() / 2);
     va_list args;
     va_start(args, format);
-    format_cut(block->GetString(), size, format, args);
+    detail::FormatCut(block->GetString(), size, format, args);
     va_end(args);
     return C_WString(block->GetString());
 }
 
 int C_WString::_reserve(int n) {
-    if (n <= kInline || static_cast<unsigned>(n) <= m_nCapacity) {
-        return 0;
-    }
-    wchar_t* block = new (std::nothrow) wchar_t[static_cast<size_t>(n)];
-    if (!block) {
-        return -1;
-    }
-    std::memcpy(block, _data(), sizeof(wchar_t) * (static_cast<size_t>(m_nLength) + 1));
-    delete[] m_pszHeap;
-    m_pszHeap = block;
-    m_nCapacity = static_cast<unsigned>(n);
-    return 1;
+    return Store{m_szBuffer, m_pszHeap, m_nLength, m_nCapacity}.Reserve(n, kInline);
 }
 
 int C_WString::_appendchar(wchar_t c) {

@@ -1,6 +1,8 @@
 #pragma once
 // Algorithms shared by the wide and the narrow string. Internal to the two string sources:
 // they work on (text, length) pairs so that both classes index by their own unit.
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -434,6 +436,21 @@ template <class T, class Cap> struct Storage {
         return true;
     }
 
+    // Moves the text into a heap block of n units unless it already has that much room:
+    // 1 moved, 0 nothing to do, -1 out of memory.
+    int Reserve(int n, int inlineUnits) {
+        if (n <= inlineUnits || static_cast<Cap>(n) <= capacity) {
+            return 0;
+        }
+        T* block = new (std::nothrow) T[static_cast<size_t>(n)];
+        if (!block) {
+            return -1;
+        }
+        std::memcpy(block, data(), sizeof(T) * (static_cast<size_t>(length) + 1));
+        Replace(block, static_cast<size_t>(n), length);
+        return 1;
+    }
+
 private:
     void Replace(T* block, size_t room, int n) {
         delete[] heap;
@@ -442,6 +459,26 @@ private:
         length = n;
     }
 };
+
+inline int vformat(char* buf, size_t size, const char* format, va_list args) {
+    return _vsnprintf(buf, size, format, args);
+}
+inline int vformat(wchar_t* buf, size_t size, const wchar_t* format, va_list args) {
+    return _vsnwprintf(buf, size, format, args);
+}
+
+// Formats into buf (size units), always cut and terminated.
+template <class T> void FormatCut(T* buf, unsigned size, const T* format, va_list args) {
+    if (size == 0) {
+        return;
+    }
+    const int r = vformat(buf, size - 1, format, args);
+    if (r < 0 || static_cast<unsigned>(r) >= size - 1) {
+        buf[size - 1] = 0;
+    } else {
+        buf[r] = 0;
+    }
+}
 
 // Enclose over either string class (they share the member names it uses).
 template <class S>
