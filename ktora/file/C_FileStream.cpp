@@ -30,6 +30,22 @@ __int64 CurrentPos(int fd) {
     return _lseeki64(fd, 0, SEEK_CUR);
 }
 
+// The low n bytes of value in the chosen byte order.
+void PackBytes(unsigned value, bool bigEndian, unsigned char* b, int n) {
+    for (int i = 0; i < n; ++i) {
+        const int shift = 8 * (bigEndian ? n - 1 - i : i);
+        b[i] = static_cast<unsigned char>((value >> shift) & 0xff);
+    }
+}
+
+unsigned UnpackBytes(const unsigned char* b, int n, bool bigEndian) {
+    unsigned value = 0;
+    for (int i = 0; i < n; ++i) {
+        value = (value << 8) | b[bigEndian ? i : n - 1 - i];
+    }
+    return value;
+}
+
 // Reads one line of T units (bytes or UTF-16 code units) ended by CR LF, LF or a lone CR,
 // and leaves the file just after its end. False at the end of the file or on a failure, with
 // the file where it was.
@@ -318,26 +334,13 @@ int C_FileStream::WriteByte(int value, const bool&) {
 
 int C_FileStream::WriteWord(int value, const bool& bigEndian) {
     unsigned char b[2];
-    if (bigEndian) {
-        b[0] = static_cast<unsigned char>((value >> 8) & 0xff);
-        b[1] = static_cast<unsigned char>(value & 0xff);
-    } else {
-        unsigned short v = static_cast<unsigned short>(value & 0xffff);
-        memcpy(b, &v, sizeof v);
-    }
+    PackBytes(static_cast<unsigned>(value), bigEndian, b, 2);
     return WriteAll(b, 2);
 }
 
 int C_FileStream::WriteDword(int value, const bool& bigEndian) {
     unsigned char b[4];
-    if (bigEndian) {
-        unsigned int v = static_cast<unsigned int>(value);
-        for (int i = 0; i < 4; ++i) {
-            b[i] = static_cast<unsigned char>((v >> (24 - 8 * i)) & 0xff);
-        }
-    } else {
-        memcpy(b, &value, sizeof value);
-    }
+    PackBytes(static_cast<unsigned>(value), bigEndian, b, 4);
     return WriteAll(b, 4);
 }
 
@@ -362,13 +365,7 @@ int C_FileStream::ReadWord(int* out, const bool& bigEndian) {
     unsigned char b[2] = {};
     int got = Read(b, 2);
     if (got == 2) {
-        if (bigEndian) {
-            *out = b[0] * 256 + b[1];
-        } else {
-            unsigned short v;
-            memcpy(&v, b, sizeof v);
-            *out = v;
-        }
+        *out = static_cast<int>(UnpackBytes(b, 2, bigEndian));
     }
     return got;
 }
@@ -381,15 +378,7 @@ int C_FileStream::ReadDword(int* out, const bool& bigEndian) {
     unsigned char b[4] = {};
     int got = Read(b, 4);
     if (got == 4) {
-        if (bigEndian) {
-            unsigned int v = 0;
-            for (int i = 0; i < 4; ++i) {
-                v = (v << 8) | b[i];
-            }
-            *out = static_cast<int>(v);
-        } else {
-            memcpy(out, b, sizeof *out);
-        }
+        *out = static_cast<int>(UnpackBytes(b, 4, bigEndian));
     }
     return got;
 }

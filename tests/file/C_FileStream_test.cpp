@@ -210,6 +210,22 @@ TEST(FileStream, IntegersInBothByteOrders) {
     EXPECT_EQ(0xAB, v);
     EXPECT_EQ(0, fs.ReadByte(&v, false)); // end of file
     EXPECT_EQ(0, v);
+
+    // High bits: a word keeps its low 16 bits and reads back unsigned in either order; a
+    // double word reads back as the int it was.
+    EXPECT_EQ(2, fs.WriteWord(0x1FFFE, true));
+    EXPECT_EQ(2, fs.WriteWord(0x1FFFE, false));
+    EXPECT_EQ(4, fs.WriteDword(-2, true));
+    EXPECT_EQ(4, fs.WriteDword(-2, false));
+    EXPECT_EQ(13, fs.Seek(13, SEEK_SET));
+    EXPECT_EQ(2, fs.ReadWord(&v, true));
+    EXPECT_EQ(0xFFFE, v);
+    EXPECT_EQ(2, fs.ReadWord(&v, false));
+    EXPECT_EQ(0xFFFE, v);
+    EXPECT_EQ(4, fs.ReadDword(&v, true));
+    EXPECT_EQ(-2, v);
+    EXPECT_EQ(4, fs.ReadDword(&v, false));
+    EXPECT_EQ(-2, v);
 }
 
 TEST(FileStream, PositionsSizeStatAndTruncation) {
