@@ -64,23 +64,12 @@ C_String::~C_String() {
     m_nCapacity = 0;
 }
 
+// A built result: short text inline, longer text in a block of exactly length + 1 units.
 C_String C_String::_from(const char* text, int length) {
-    if (length <= 0) {
-        return C_String();
-    }
-    if (length < kInline) {
-        C_String result;
-        std::memcpy(result.m_szBuffer, text, length);
-        result.m_szBuffer[length] = 0;
-        result.m_nLength = length;
-        return result;
-    }
-    char* block = new (std::nothrow) char[static_cast<size_t>(length) + 1];
-    if (!block) {
-        return C_String();
-    }
-    std::memcpy(block, text, length);
-    return C_String(block, length, true);
+    C_String result;
+    Store{result.m_szBuffer, result.m_pszHeap, result.m_nLength, result.m_nCapacity}.Exact(
+        text, length, kInline);
+    return result;
 }
 
 bool C_String::_common_eq(const char* text, int length) {

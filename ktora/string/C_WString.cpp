@@ -67,22 +67,10 @@ C_WString::~C_WString() {
 
 // A built result: short text inline, longer text in a block of exactly length + 1 units.
 C_WString C_WString::_from(const wchar_t* text, int length) {
-    if (length <= 0) {
-        return C_WString();
-    }
-    if (length < kInline) {
-        C_WString result;
-        std::memcpy(result.m_szBuffer, text, sizeof(wchar_t) * length);
-        result.m_szBuffer[length] = 0;
-        result.m_nLength = length;
-        return result;
-    }
-    wchar_t* block = new (std::nothrow) wchar_t[static_cast<size_t>(length) + 1];
-    if (!block) {
-        return C_WString();
-    }
-    std::memcpy(block, text, sizeof(wchar_t) * length);
-    return C_WString(block, length, true);
+    C_WString result;
+    Store{result.m_szBuffer, result.m_pszHeap, result.m_nLength, result.m_nCapacity}.Exact(
+        text, length, kInline);
+    return result;
 }
 
 bool C_WString::_common_eq(const wchar_t* text, int length) {

@@ -409,6 +409,27 @@ template <class T, class Cap> struct Storage {
         return true;
     }
 
+    // Fills an empty storage with n units of text: inline when short, else in a block of
+    // exactly n + 1 units. False when out of memory (the storage stays empty).
+    bool Exact(const T* text, int n, int inlineUnits) {
+        if (n <= 0) {
+            return true;
+        }
+        T* block = inlineBuffer;
+        if (n >= inlineUnits) {
+            block = new (std::nothrow) T[static_cast<size_t>(n) + 1];
+            if (!block) {
+                return false;
+            }
+            heap = block;
+            capacity = static_cast<Cap>(n) + 1;
+        }
+        std::memcpy(block, text, sizeof(T) * n);
+        block[n] = 0;
+        length = n;
+        return true;
+    }
+
     // Appends n units of text, which may be the string's own (s += s).
     bool Append(const T* text, int n, int inlineLimit, int growth) {
         if (!text || n <= 0) {
