@@ -345,21 +345,11 @@ C_String C_String::_replace(const char* from, int fromLength, const char* to, in
     if (m_nLength == 0 || fromLength == 0) {
         return *this;
     }
-    const char* data = _data();
     C_String result;
     result._reserve(m_nLength);
-    bool replaced = false;
-    int i = 0;
-    while (i < m_nLength) {
-        if (Ops::MatchAt(data, m_nLength, i, from, fromLength)) {
-            result._append(to, toLength, kInline);
-            i += fromLength;
-            replaced = true;
-        } else {
-            result._appendchar(data[i]);
-            ++i;
-        }
-    }
+    const bool replaced = Ops::ReplaceWalk(
+        _data(), m_nLength, from, fromLength, [&] { result._append(to, toLength, kInline); },
+        [&](char c) { result._appendchar(c); });
     return replaced ? result : *this;
 }
 

@@ -435,21 +435,12 @@ C_WString C_WString::Replace(const C_WString& from, const C_WString& to) const {
     if (m_nLength == 0 || from.m_nLength == 0) {
         return *this;
     }
-    const wchar_t* data = _data();
     C_WString result;
     result._reserve(m_nLength);
-    bool replaced = false;
-    int i = 0;
-    while (i < m_nLength) {
-        if (Ops::MatchAt(data, m_nLength, i, from._data(), from.m_nLength)) {
-            result._append(to._data(), to.m_nLength);
-            i += from.m_nLength;
-            replaced = true;
-        } else {
-            result._appendchar(data[i]);
-            ++i;
-        }
-    }
+    const bool replaced = Ops::ReplaceWalk(
+        _data(), m_nLength, from._data(), from.m_nLength,
+        [&] { result._append(to._data(), to.m_nLength); },
+        [&](wchar_t c) { result._appendchar(c); });
     return replaced ? result : *this;
 }
 

@@ -262,6 +262,25 @@ template <class T> struct StrOps {
         return true;
     }
 
+    // Walks p[0, n) left to right: each match of s (sn units, sn > 0) goes to replace() and is
+    // skipped, every other unit goes to keep(unit). True when anything matched.
+    template <class Replace, class Keep>
+    static bool ReplaceWalk(const T* p, int n, const T* s, int sn, Replace replace, Keep keep) {
+        bool replaced = false;
+        int i = 0;
+        while (i < n) {
+            if (MatchAt(p, n, i, s, sn)) {
+                replace();
+                i += sn;
+                replaced = true;
+            } else {
+                keep(p[i]);
+                ++i;
+            }
+        }
+        return replaced;
+    }
+
     static bool InSet(T c, const T* set, int sn) {
         for (int k = 0; k < sn; ++k) {
             if (set[k] == c) {
