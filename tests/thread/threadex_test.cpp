@@ -64,9 +64,18 @@ Pointer<I_Function> Bind(Worker* w, std::atomic<int>* destroyed, Ev* gone) {
     return Pointer<I_Function>(new WorkerCall(w, &Worker::Work, record));
 }
 
+// Every test has its own worker and its record's destruction count and signal, which
+// outlive the thread objects of the test.
+class ThreadEx : public testing::Test {
+protected:
+    Worker w;
+    std::atomic<int> destroyed{0};
+    Ev gone;
+};
+
 } // namespace
 
-TEST(ThreadEx, JoinWithoutThreadReturnsAtOnce) {
+TEST_F(ThreadEx, JoinWithoutThreadReturnsAtOnce) {
     C_ThreadEx t;
     EXPECT_EQ(1, t.Join(0));
     EXPECT_EQ(1, t.Join(100));
@@ -78,12 +87,9 @@ TEST(ThreadEx, JoinWithoutThreadReturnsAtOnce) {
     EXPECT_EQ(0, t.Terminate(0));
 }
 
-TEST(ThreadEx, RunLifeCycleReleasesTheFunctionOnceAndRestarts) {
-    Worker w;
+TEST_F(ThreadEx, RunLifeCycleReleasesTheFunctionOnceAndRestarts) {
     C_ThreadEx t;
     w.thread = &t;
-    std::atomic<int> destroyed{0};
-    Ev gone;
 
     ASSERT_EQ(1, t.Start(Bind(&w, &destroyed, &gone)));
     EXPECT_NE(0, t.IsRunning()); // at once, before the thread gets going
@@ -127,11 +133,8 @@ TEST(ThreadEx, RunLifeCycleReleasesTheFunctionOnceAndRestarts) {
     EXPECT_EQ(handles, OwnHandleCount());
 }
 
-TEST(ThreadEx, JoinWaitsForTheEndAndDestructionWaitsForTheRun) {
-    Worker w;
+TEST_F(ThreadEx, JoinWaitsForTheEndAndDestructionWaitsForTheRun) {
     w.release.Set();
-    std::atomic<int> destroyed{0};
-    Ev gone;
     {
         C_ThreadEx t;
         ASSERT_EQ(1, t.Start(Bind(&w, &destroyed, &gone)));
@@ -151,11 +154,8 @@ TEST(ThreadEx, JoinWaitsForTheEndAndDestructionWaitsForTheRun) {
     EXPECT_EQ(2, w.calls.load());
 }
 
-TEST(ThreadEx, CreatedThreadWaitsAtTheGateUntilStart) {
-    Worker w;
+TEST_F(ThreadEx, CreatedThreadWaitsAtTheGateUntilStart) {
     w.release.Set();
-    std::atomic<int> destroyed{0};
-    Ev gone;
     C_ThreadEx t;
     ASSERT_EQ(1, t.Create());
     EXPECT_EQ(0, t.Create()); // a thread exists
@@ -176,11 +176,8 @@ TEST(ThreadEx, CreatedThreadWaitsAtTheGateUntilStart) {
     EXPECT_EQ(2, destroyed.load());
 }
 
-TEST(ThreadEx, RepeatModeRunsAgainOnEachStartAndEndsWhenSwitchedOff) {
-    Worker w;
+TEST_F(ThreadEx, RepeatModeRunsAgainOnEachStartAndEndsWhenSwitchedOff) {
     w.release.Set();
-    std::atomic<int> destroyed{0};
-    Ev gone;
     C_ThreadEx t;
     ASSERT_EQ(1, t.SetRepeat(true));
     EXPECT_EQ(1, t.IsRepeat());
@@ -215,10 +212,7 @@ TEST(ThreadEx, RepeatModeRunsAgainOnEachStartAndEndsWhenSwitchedOff) {
     EXPECT_EQ(1, t.Join(0));
 }
 
-TEST(ThreadEx, DestroyingARepeatingThreadDuringARunEndsIt) {
-    Worker w;
-    std::atomic<int> destroyed{0};
-    Ev gone;
+TEST_F(ThreadEx, DestroyingARepeatingThreadDuringARunEndsIt) {
     {
         C_ThreadEx t;
         ASSERT_EQ(1, t.SetRepeat(true));
@@ -230,10 +224,7 @@ TEST(ThreadEx, DestroyingARepeatingThreadDuringARunEndsIt) {
     EXPECT_EQ(1, destroyed.load());
 }
 
-TEST(ThreadEx, TerminateForgetsTheThread) {
-    Worker w;
-    std::atomic<int> destroyed{0};
-    Ev gone;
+TEST_F(ThreadEx, TerminateForgetsTheThread) {
     C_ThreadEx t;
     ASSERT_EQ(1, t.Start(Bind(&w, &destroyed, &gone)));
     ASSERT_TRUE(w.entered.WaitFor());
@@ -245,11 +236,8 @@ TEST(ThreadEx, TerminateForgetsTheThread) {
     EXPECT_EQ(static_cast<DWORD>(-1), t.GetThreadId());
 }
 
-TEST(ThreadEx, RepeatSwitchedOnAfterARunHasEndedStillJoins) {
-    Worker w;
+TEST_F(ThreadEx, RepeatSwitchedOnAfterARunHasEndedStillJoins) {
     w.release.Set();
-    std::atomic<int> destroyed{0};
-    Ev gone;
     Ev gone2;
     {
         C_ThreadEx t;
