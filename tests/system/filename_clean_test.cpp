@@ -4,20 +4,14 @@
 #include "ktora/string/C_String.h"
 #include "ktora/string/C_WString.h"
 #include "ktora/system/System.h"
+#include "system/text_view.h"
 
 #include <string>
 
 using ktora::C_String;
 using ktora::C_WString;
 using ktora::common::System;
-
-namespace {
-
-std::string str(const C_String& s) {
-    return std::string(s.GetString(), static_cast<size_t>(s.Length()));
-}
-
-} // namespace
+using systest::str;
 
 TEST(FileNameClean, WideReplacesTheTenForbiddenCharacters) {
     EXPECT_STREQ(L"a\uFF0Fb\uFF1Ac\uFF1F.txt",

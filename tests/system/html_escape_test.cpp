@@ -6,6 +6,7 @@
 #include "ktora/string/C_WString.h"
 #include "ktora/string/C_WStringMemory.h"
 #include "ktora/system/System.h"
+#include "system/text_view.h"
 
 #include <string>
 
@@ -15,19 +16,10 @@ using ktora::C_WString;
 using ktora::C_WStringMemory;
 using ktora::CharCode;
 using ktora::common::System;
+using systest::bytes;
+using systest::str;
 
 namespace {
-
-std::string str(const C_String& s) {
-    return std::string(s.GetString(), static_cast<size_t>(s.Length()));
-}
-
-C_String bytes(const std::string& s) {
-    C_String out;
-    if (!s.empty())
-        out.SetBytes(s.data(), 0, static_cast<int>(s.size()), static_cast<int>(s.size()));
-    return out;
-}
 
 const char kSample[] = "a<b & \"c\" 'd'";
 

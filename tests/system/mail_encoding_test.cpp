@@ -3,18 +3,16 @@
 
 #include "ktora/string/C_String.h"
 #include "ktora/system/System.h"
+#include "system/text_view.h"
 
 #include <string>
 #include <windows.h>
 
 using ktora::C_String;
 using ktora::common::System;
+using systest::str;
 
 namespace {
-
-std::string str(const C_String& s) {
-    return std::string(s.GetString(), static_cast<size_t>(s.Length()));
-}
 
 const unsigned char* u(const char* s) {
     return reinterpret_cast<const unsigned char*>(s);

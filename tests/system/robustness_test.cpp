@@ -9,6 +9,7 @@
 #include "ktora/string/C_WStringMemory.h"
 #include "ktora/system/System.h"
 #include "system/guard_alloc.h"
+#include "system/text_view.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,6 +23,7 @@ using ktora::C_WString;
 using ktora::C_WStringMemory;
 using ktora::CharCode;
 using ktora::common::System;
+using systest::str;
 
 namespace {
 
@@ -166,10 +168,6 @@ struct EdgeWide {
     EdgeWide(const EdgeWide&) = delete;
     EdgeWide& operator=(const EdgeWide&) = delete;
 };
-
-std::string str(const C_String& s) {
-    return std::string(s.GetString(), static_cast<size_t>(s.Length()));
-}
 
 const char* const kCharsets[] = {"Shift_JIS", "UTF-8", "EUC", "JIS", "UTF-16"};
 

@@ -5,6 +5,7 @@
 #include "ktora/string/C_String.h"
 #include "ktora/string/C_WString.h"
 #include "ktora/system/System.h"
+#include "system/text_view.h"
 
 #include <string>
 #include <thread>
@@ -13,6 +14,8 @@
 using ktora::C_String;
 using ktora::C_WString;
 using ktora::common::System;
+using systest::str;
+using systest::wstr;
 
 namespace {
 
@@ -25,14 +28,6 @@ struct KanaRow {
 const KanaRow kKana[] = {
 #include "data/halfwidth_kana.inc"
 };
-
-std::string str(const C_String& s) {
-    return std::string(s.GetString(), static_cast<size_t>(s.Length()));
-}
-
-std::wstring wstr(const C_WString& s) {
-    return std::wstring(s.GetString(), static_cast<size_t>(s.Length()));
-}
 
 // Shift_JIS through the ANSI code page, and back.
 C_String sjis(const std::wstring& w) {
