@@ -1,36 +1,14 @@
 #include "ktora/window/C_Font.h"
 
+#include "ktora/window/FontImpl.h"
+
 #include <cstring>
 
 namespace ktora {
 
 namespace {
 
-// The screen device context with a font selected for as long as the object lives.
-class ScreenFontDC {
-public:
-    explicit ScreenFontDC(HFONT font) : m_dc(::GetDC(nullptr)) {
-        if (m_dc && font) {
-            m_old = ::SelectObject(m_dc, font);
-        }
-    }
-    ~ScreenFontDC() {
-        if (m_dc) {
-            if (m_old) {
-                ::SelectObject(m_dc, m_old);
-            }
-            ::ReleaseDC(nullptr, m_dc);
-        }
-    }
-    ScreenFontDC(ScreenFontDC const&) = delete;
-    ScreenFontDC& operator=(ScreenFontDC const&) = delete;
-    bool Ready() const { return m_dc && m_old; }
-    HDC Get() const { return m_dc; }
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_old = nullptr;
-};
+using fontimpl::ScreenFontDC;
 
 bool IsLeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
@@ -114,13 +92,7 @@ C_Font::~C_Font() {
 }
 
 void C_Font::_Delete() {
-    if (m_hFont) {
-        ::DeleteObject(m_hFont);
-        m_hFont = nullptr;
-    }
-    // Without a font there is nothing to describe.
-    m_tm = {};
-    m_face.clear();
+    fontimpl::release(m_hFont, m_tm, m_face);
 }
 
 HFONT C_Font::_CreateFrom(LOGFONTA const& lf) const {
@@ -133,15 +105,7 @@ HFONT C_Font::_CreateFrom(LOGFONTA const& lf) const {
 int C_Font::MakeFontEx(char const* face, int const& height, int const& weight, int const& italic,
                        int const& underline, int const& strikeOut) {
     _Delete();
-    LOGFONTA lf = {};
-    lf.lfHeight = height;
-    lf.lfWeight = weight;
-    lf.lfItalic = static_cast<BYTE>(italic);
-    lf.lfUnderline = static_cast<BYTE>(underline);
-    lf.lfStrikeOut = static_cast<BYTE>(strikeOut);
-    lf.lfCharSet = SHIFTJIS_CHARSET;
-    lf.lfQuality = PROOF_QUALITY;
-    lf.lfPitchAndFamily = FF_MODERN | FIXED_PITCH;
+    LOGFONTA lf = fontimpl::make_record<LOGFONTA>(height, weight, italic, underline, strikeOut);
     CopyFace(lf.lfFaceName, face);
     m_hFont = _CreateFrom(lf);
     if (!m_hFont) {
@@ -156,22 +120,7 @@ int C_Font::MakeFont(char const* face, int const& height) {
 }
 
 int C_Font::_Init() {
-    if (!m_hFont) {
-        return 0;
-    }
-    ScreenFontDC dc(m_hFont);
-    if (!dc.Ready()) {
-        return 0;
-    }
-    TEXTMETRICA tm = {};
-    char face[256] = {};
-    if (!::GetTextMetricsA(dc.Get(), &tm)) {
-        return 0;
-    }
-    int n = ::GetTextFaceA(dc.Get(), 256, face);
-    m_tm = tm;
-    m_face.assign(face, n > 0 ? strnlen(face, 256) : 0);
-    return 1;
+    return fontimpl::read_metrics(m_hFont, m_tm, m_face);
 }
 
 void C_Font::_CopyFont(HFONT const& font) {
@@ -189,26 +138,11 @@ void C_Font::_CopyFont(HFONT const& font) {
 }
 
 HFONT C_Font::SelectFont(HDC const& dc) {
-    if (!m_hFont || !dc) {
-        return nullptr;
-    }
-    m_hDC = dc;
-    HFONT old = static_cast<HFONT>(::SelectObject(dc, m_hFont));
-    if (old != m_hFont) {
-        m_hOldFont = old;
-    }
-    return old;
+    return fontimpl::select(dc, m_hFont, m_hDC, m_hOldFont);
 }
 
 int C_Font::SelectBackFont(HDC const& dc) {
-    if (!m_hFont || !dc) {
-        return 0;
-    }
-    m_hDC = dc;
-    if (!m_hOldFont) {
-        return 0;
-    }
-    return ::SelectObject(dc, m_hOldFont) != nullptr ? 1 : 0;
+    return fontimpl::select_back(dc, m_hFont, m_hDC, m_hOldFont);
 }
 
 int C_Font::GetStringWidth(char const* text) const {
@@ -293,14 +227,7 @@ int C_Font::GetLineBreak(char const* text, int start, int count, int maxWidth) c
 }
 
 C_Font C_Font::GetDefaultFont() {
-    HDC dc = ::GetDC(nullptr);
-    if (!dc) {
-        return C_Font();
-    }
-    HFONT current = static_cast<HFONT>(::GetCurrentObject(dc, OBJ_FONT));
-    C_Font font(current);
-    ::ReleaseDC(nullptr, dc);
-    return font;
+    return fontimpl::default_font<C_Font>();
 }
 
 } // namespace ktora

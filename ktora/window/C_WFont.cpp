@@ -1,37 +1,14 @@
 #include "ktora/window/C_WFont.h"
 
+#include "ktora/window/FontImpl.h"
+
 #include <cwchar>
 
 namespace ktora {
 
 namespace {
 
-// The screen device context with a font selected for as long as the object lives.
-class ScreenFontDC {
-public:
-    explicit ScreenFontDC(HFONT font) : m_dc(::GetDC(nullptr)) {
-        if (m_dc && font) {
-            m_old = ::SelectObject(m_dc, font);
-        }
-    }
-    ~ScreenFontDC() {
-        if (m_dc) {
-            if (m_old) {
-                ::SelectObject(m_dc, m_old);
-            }
-            ::ReleaseDC(nullptr, m_dc);
-        }
-    }
-    ScreenFontDC(ScreenFontDC const&) = delete;
-    ScreenFontDC& operator=(ScreenFontDC const&) = delete;
-    // True when the font really is selected.
-    bool Ready() const { return m_dc && m_old; }
-    HDC Get() const { return m_dc; }
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_old = nullptr;
-};
+using fontimpl::ScreenFontDC;
 
 // Width of one UTF-16 unit; false when the system cannot say.
 bool UnitWidth(HDC dc, wchar_t c, int& width) {
@@ -82,29 +59,13 @@ C_WFont::~C_WFont() {
 }
 
 void C_WFont::_Delete() {
-    if (m_hFont) {
-        ::DeleteObject(m_hFont);
-        m_hFont = nullptr;
-    }
-    // Without a font there is nothing to describe.
-    m_tm = {};
-    m_face.clear();
+    fontimpl::release(m_hFont, m_tm, m_face);
 }
 
 int C_WFont::MakeFontEx(wchar_t const* face, int const& height, int const& weight,
                         int const& italic, int const& underline, int const& strikeOut) {
     _Delete();
-    LOGFONTW lf = {};
-    lf.lfHeight = height;
-    lf.lfWeight = weight;
-    lf.lfItalic = static_cast<BYTE>(italic);
-    lf.lfUnderline = static_cast<BYTE>(underline);
-    lf.lfStrikeOut = static_cast<BYTE>(strikeOut);
-    lf.lfCharSet = SHIFTJIS_CHARSET;
-    lf.lfOutPrecision = 0;
-    lf.lfClipPrecision = 0;
-    lf.lfQuality = PROOF_QUALITY;
-    lf.lfPitchAndFamily = FF_MODERN | FIXED_PITCH;
+    LOGFONTW lf = fontimpl::make_record<LOGFONTW>(height, weight, italic, underline, strikeOut);
     if (face) {
         // The record holds 31 characters and the terminator; longer names are cut.
         wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
@@ -123,23 +84,7 @@ int C_WFont::MakeFont(wchar_t const* face, int const& height) {
 }
 
 int C_WFont::_Init() {
-    if (!m_hFont) {
-        return 0;
-    }
-    ScreenFontDC dc(m_hFont);
-    if (!dc.Ready()) {
-        return 0;
-    }
-    TEXTMETRICW tm = {};
-    wchar_t face[256] = {};
-    if (!::GetTextMetricsW(dc.Get(), &tm)) {
-        return 0;
-    }
-    int n = ::GetTextFaceW(dc.Get(), 256, face);
-    m_tm = tm;
-    // The count includes the terminator on success.
-    m_face.assign(face, n > 0 ? wcsnlen(face, 256) : 0);
-    return 1;
+    return fontimpl::read_metrics(m_hFont, m_tm, m_face);
 }
 
 void C_WFont::_CopyFont(HFONT const& font) {
@@ -155,27 +100,11 @@ void C_WFont::_CopyFont(HFONT const& font) {
 }
 
 HFONT C_WFont::SelectFont(HDC const& dc) {
-    if (!m_hFont || !dc) {
-        return nullptr;
-    }
-    m_hDC = dc;
-    HFONT old = static_cast<HFONT>(::SelectObject(dc, m_hFont));
-    // Selecting twice must not forget the font that was there first.
-    if (old != m_hFont) {
-        m_hOldFont = old;
-    }
-    return old;
+    return fontimpl::select(dc, m_hFont, m_hDC, m_hOldFont);
 }
 
 int C_WFont::SelectBackFont(HDC const& dc) {
-    if (!m_hFont || !dc) {
-        return 0;
-    }
-    m_hDC = dc;
-    if (!m_hOldFont) {
-        return 0;
-    }
-    return ::SelectObject(dc, m_hOldFont) != nullptr ? 1 : 0;
+    return fontimpl::select_back(dc, m_hFont, m_hDC, m_hOldFont);
 }
 
 int C_WFont::GetStringWidth(wchar_t const* text) const {
@@ -235,14 +164,7 @@ int C_WFont::GetLineBreak(wchar_t const* text, int start, int count, int maxWidt
 }
 
 C_WFont C_WFont::GetDefaultFont() {
-    HDC dc = ::GetDC(nullptr);
-    if (!dc) {
-        return C_WFont();
-    }
-    HFONT current = static_cast<HFONT>(::GetCurrentObject(dc, OBJ_FONT));
-    C_WFont font(current);
-    ::ReleaseDC(nullptr, dc);
-    return font;
+    return fontimpl::default_font<C_WFont>();
 }
 
 } // namespace ktora

@@ -169,6 +169,14 @@ TEST(C_WFont, SelectingTwiceStillRestoresTheOriginalFont) {
     EXPECT_EQ(font.GetObjectW(), font.SelectFont(dc));
     EXPECT_EQ(1, font.SelectBackFont(dc));
     EXPECT_EQ(original, GetCurrentObject(dc, OBJ_FONT));
+
+    // The narrow twin keeps the same bookkeeping.
+    C_Font narrow(kGothicA, 12);
+    EXPECT_EQ(0, narrow.SelectBackFont(dc)); // nothing selected yet
+    EXPECT_EQ(original, narrow.SelectFont(dc));
+    EXPECT_EQ(narrow.GetObjectW(), narrow.SelectFont(dc));
+    EXPECT_EQ(1, narrow.SelectBackFont(dc));
+    EXPECT_EQ(original, GetCurrentObject(dc, OBJ_FONT));
     DeleteDC(dc);
 }
 
