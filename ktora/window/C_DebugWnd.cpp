@@ -49,7 +49,7 @@ bool IsLeadByte(unsigned char b) {
 
 // Formats into buffer, cut to fit with the terminator always written; a cut never leaves half a
 // surrogate pair behind.
-void FormatW(wchar_t (&buffer)[kFormatUnits], wchar_t const* format, va_list args) {
+void Format(wchar_t (&buffer)[kFormatUnits], wchar_t const* format, va_list args) {
     int n = _vsnwprintf(buffer, kFormatUnits - 1, format, args);
     buffer[kFormatUnits - 1] = L'\0';
     if (n < 0 || n >= kFormatUnits - 1) {
@@ -61,7 +61,7 @@ void FormatW(wchar_t (&buffer)[kFormatUnits], wchar_t const* format, va_list arg
 }
 
 // The narrow twin: a cut never leaves a Shift_JIS lead byte without its trail byte.
-void FormatA(char (&buffer)[kFormatUnits], char const* format, va_list args) {
+void Format(char (&buffer)[kFormatUnits], char const* format, va_list args) {
     int n = _vsnprintf(buffer, kFormatUnits - 1, format, args);
     buffer[kFormatUnits - 1] = '\0';
     if (n < 0 || n >= kFormatUnits - 1) {
@@ -79,6 +79,13 @@ void FormatA(char (&buffer)[kFormatUnits], char const* format, va_list args) {
             }
         }
     }
+}
+
+// Formats into a buffer of its own and hands the text to out.
+template <typename Char, typename Out> void FormatThen(Char const* format, va_list args, Out out) {
+    Char buffer[kFormatUnits];
+    Format(buffer, format, args);
+    out(buffer);
 }
 
 } // namespace
@@ -454,36 +461,30 @@ void C_DebugWnd::D_Outf(wchar_t const* format, ...) {
     if (!format || !m_wnd.GetHWnd()) {
         return;
     }
-    wchar_t buffer[kFormatUnits];
     va_list args;
     va_start(args, format);
-    FormatW(buffer, format, args);
+    FormatThen(format, args, [this](wchar_t const* text) { D_Out(text); });
     va_end(args);
-    D_Out(buffer);
 }
 
 void C_DebugWnd::D_OutfW(wchar_t const* format, ...) {
     if (!format || !m_wnd.GetHWnd()) {
         return;
     }
-    wchar_t buffer[kFormatUnits];
     va_list args;
     va_start(args, format);
-    FormatW(buffer, format, args);
+    FormatThen(format, args, [this](wchar_t const* text) { D_Out(text); });
     va_end(args);
-    D_Out(buffer);
 }
 
 void C_DebugWnd::D_OutfA(char const* format, ...) {
     if (!format || !m_wnd.GetHWnd()) {
         return;
     }
-    char buffer[kFormatUnits];
     va_list args;
     va_start(args, format);
-    FormatA(buffer, format, args);
+    FormatThen(format, args, [this](char const* text) { D_OutA(text); });
     va_end(args);
-    D_OutA(buffer);
 }
 
 void C_DebugWnd::D_FastOut(wchar_t const* text) {
@@ -500,12 +501,10 @@ void C_DebugWnd::D_FastOutf(wchar_t const* format, ...) {
     if (!format || !m_wnd.GetHWnd()) {
         return;
     }
-    wchar_t buffer[kFormatUnits];
     va_list args;
     va_start(args, format);
-    FormatW(buffer, format, args);
+    FormatThen(format, args, [this](wchar_t const* text) { D_FastOut(text); });
     va_end(args);
-    D_FastOut(buffer);
 }
 
 int C_DebugWnd::D_Move(int const& x, int const& y) {
