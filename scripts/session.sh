@@ -3,6 +3,8 @@
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 ktora_session_stop() {
+    [ -n "${KTORA_KEEP_PID:-}" ] && kill "$KTORA_KEEP_PID" >/dev/null 2>&1 || true
+    [ -n "${KTORA_KEEP_DIR:-}" ] && rm -rf "$KTORA_KEEP_DIR" || true
     wineserver -k >/dev/null 2>&1 || true
     [ -n "${KTORA_XVFB_PID:-}" ] && kill "$KTORA_XVFB_PID" >/dev/null 2>&1 || true
 }
@@ -29,4 +31,21 @@ ktora_session_start() {
     wineserver -p >/dev/null 2>&1 || { echo "session: wineserver did not start" >&2; return 1; }
     # The first Wine run must not write to a pipe: it would never see end of file.
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    # The desktop process ends about 1 s after the last program of the session; the next
+    # program that needs it starts it again, handing over its own standard error, which the
+    # desktop then holds for as long as it lives. Under CTest that is a test's output pipe:
+    # the test hangs after passing until its time-out. So one idle program (cmd reading a pipe
+    # nobody writes) stays for the whole session, and the desktop is started now, quietly.
+    KTORA_KEEP_DIR=$(mktemp -d)
+    mkfifo "$KTORA_KEEP_DIR/keep"
+    wine cmd <"$KTORA_KEEP_DIR/keep" >/dev/null 2>&1 &
+    local keeper=$!
+    sleep 2147483647 >"$KTORA_KEEP_DIR/keep" 2>/dev/null </dev/null &
+    KTORA_KEEP_PID=$!
+    # It must be running before the desktop starts, or the desktop may end again first.
+    for _ in $(seq 100); do
+        grep -qa 'cmd\.exe' "/proc/$keeper/cmdline" 2>/dev/null && break
+        sleep 0.1
+    done
+    wine rundll32 user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
 }
