@@ -25,10 +25,16 @@ ktora_session_start() {
     fi
     trap ktora_session_stop EXIT
     # A persistent wineserver. One left lingering by an earlier step (a build hook, say) would
-    # make -p fail and then exit in the middle of the run, so end it first.
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-    wineserver -p >/dev/null 2>&1 || { echo "session: wineserver did not start" >&2; return 1; }
+    # make -p fail (status 2) and then exit in the middle of the run, so end it first; a Wine
+    # program still starting up when it ended starts a fresh one, so try again then.
+    local try
+    for try in 1 2 3; do
+        wineserver -k >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
+        wineserver -p >/dev/null 2>&1 && break
+        [ "$try" = 3 ] && { echo "session: wineserver did not start" >&2; return 1; }
+        sleep 1
+    done
     # The first Wine run must not write to a pipe: it would never see end of file.
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     # The desktop process ends about 1 s after the last program of the session; the next
