@@ -1,5 +1,6 @@
 // N copies of a tree through Kasumido's batch run against the same N copier command lines
 // started directly, the way the run starts them (C_Process, polled every 100 ms).
+#include "tests/support/remove_tree.h"
 #include <windows.h>
 
 #include "app/copy_paths.h"
@@ -9,25 +10,7 @@
 namespace {
 
 void RemoveTree(std::wstring const& path) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
+    testsupport::RemoveTree(path);
 }
 
 int RunAndWait(std::wstring const& command) {

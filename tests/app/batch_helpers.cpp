@@ -1,3 +1,4 @@
+#include "tests/support/remove_tree.h"
 #include "app/batch_helpers.h"
 
 #include <atomic>
@@ -54,25 +55,7 @@ TempDir::~TempDir() {
 }
 
 void RemoveTree(std::wstring const& path) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
+    testsupport::RemoveTree(path);
 }
 
 bool WriteBytes(std::wstring const& path, std::string const& bytes) {

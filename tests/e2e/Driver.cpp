@@ -1,3 +1,4 @@
+#include "tests/support/remove_tree.h"
 #include "Driver.h"
 
 #include <tlhelp32.h>
@@ -57,26 +58,7 @@ TempDir::~TempDir() {
 }
 
 void RemoveTree(std::wstring const& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return;
-    }
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) {
-                RemoveTree(path + L"\\" + data.cFileName);
-            }
-        } while (FindNextFileW(h, &data));
-        FindClose(h);
-    }
-    RemoveDirectoryW(path.c_str());
+    testsupport::RemoveTree(path);
 }
 
 bool WriteBytes(std::wstring const& path, std::string const& bytes) {

@@ -1,3 +1,4 @@
+#include "tests/support/remove_tree.h"
 #include "file/file_helpers.h"
 
 #include <gtest/gtest.h>
@@ -58,25 +59,7 @@ TempDir::~TempDir() {
 }
 
 bool RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    return RemoveDirectoryW(path.c_str()) != 0;
+    return testsupport::RemoveTree(path);
 }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {

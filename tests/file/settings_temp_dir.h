@@ -1,6 +1,7 @@
 #pragma once
 // A scratch folder under %TEMP% for the settings tests, removed with everything in it.
 
+#include "tests/support/remove_tree.h"
 #include <windows.h>
 
 #include <atomic>
@@ -27,27 +28,7 @@ public:
     const std::wstring& Path() const { return m_path; }
     std::wstring File(const wchar_t* name) const { return m_path + L"\\" + name; }
 
-    static void RemoveTree(const std::wstring& path) {
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = data.cFileName;
-                if (name == L"." || name == L"..") {
-                    continue;
-                }
-                const std::wstring child = path + L"\\" + name;
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveTree(child);
-                } else {
-                    SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                    DeleteFileW(child.c_str());
-                }
-            } while (FindNextFileW(find, &data));
-            FindClose(find);
-        }
-        RemoveDirectoryW(path.c_str());
-    }
+    static void RemoveTree(const std::wstring& path) { testsupport::RemoveTree(path); }
 
 private:
     std::wstring m_path;

@@ -1,3 +1,4 @@
+#include "tests/support/remove_tree.h"
 #include "xcopy/xcopy_helpers.h"
 
 #include <algorithm>
@@ -121,25 +122,7 @@ DWORD Attributes(const std::wstring& path) {
 }
 
 void RemoveTree(const std::wstring& path) {
-    DWORD a = Attributes(path);
-    if (a == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesW(Long(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(Long(path).c_str());
-        return;
-    }
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(Long(path + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = fd.cFileName;
-            if (name != L"." && name != L"..")
-                RemoveTree(path + L"\\" + name);
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(Long(path).c_str());
+    testsupport::RemoveTree(Long(path));
 }
 
 bool SetOldTime(const std::wstring& path, int seconds) {
