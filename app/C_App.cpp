@@ -1,9 +1,13 @@
 #include "app/C_App.h"
 
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <shobjidl.h>
+
 #include <vector>
 
+#include "app/CopyPlan.h"
 #include "app/NamingRules.h"
-#include "app/batch.h"
 #include "app/copy_messages.h"
 #include "app/copy_run.h"
 #include "app/profile.h"
@@ -19,8 +23,11 @@ namespace {
 
 const wchar_t kCaptionStart[] = L"生成開始";
 const wchar_t kCaptionAbort[] = L"中止";
+const wchar_t kTitle[] = L"Kasumido";
 
-const int kTextUnits = 2048;
+// Sent by the worker (synchronously, so it is carried out on the dialog's thread): a copy
+// starts (wParam 0) or ended (wParam 1); lParam points to its CopyProgress.
+const UINT kMsgProgress = WM_APP + 1;
 
 // The controls that follow the text-output check box, in the order they are switched.
 const int kTextGroup[] = {IDC_TXT_CAT1_LABEL, IDC_TXT_CAT2_LABEL,  IDC_TXT_CAT3_LABEL,
@@ -28,17 +35,52 @@ const int kTextGroup[] = {IDC_TXT_CAT1_LABEL, IDC_TXT_CAT2_LABEL,  IDC_TXT_CAT3_
                           IDC_TXT_CAT2,       IDC_TXT_CAT3,        IDC_TXT_RULE,
                           IDC_TXT_FRONT};
 
+// The edits behind each joining text.
+struct TextControl {
+    C_WString JoiningTexts::*text;
+    int id;
+};
+const TextControl kTextControls[] = {
+    {&JoiningTexts::txt_cat1, IDC_TXT_CAT1}, {&JoiningTexts::txt_cat2, IDC_TXT_CAT2},
+    {&JoiningTexts::txt_cat3, IDC_TXT_CAT3}, {&JoiningTexts::txt_front, IDC_TXT_FRONT},
+    {&JoiningTexts::dir_cat1, IDC_DIR_CAT1}, {&JoiningTexts::dir_cat2, IDC_DIR_CAT2}};
+
+// "残り約 3 分": seconds under a minute, minutes under an hour, else hours and minutes.
+C_WString TimeLeft(long long milliseconds) {
+    long long seconds = (milliseconds + 999) / 1000;
+    if (seconds < 60) {
+        return C_WString::Stringf(L"残り約 %d 秒", static_cast<int>(seconds));
+    }
+    long long minutes = (seconds + 59) / 60;
+    if (minutes < 60) {
+        return C_WString::Stringf(L"残り約 %d 分", static_cast<int>(minutes));
+    }
+    return C_WString::Stringf(L"残り約 %d 時間 %d 分", static_cast<int>(minutes / 60),
+                              static_cast<int>(minutes % 60));
+}
+
 } // namespace
+
+void ComRelease::operator()(IUnknown* object) const {
+    if (object != nullptr) {
+        object->Release();
+    }
+}
 
 C_App::C_App(HINSTANCE const& instance, HINSTANCE const& prevInstance, wchar_t* const& cmdLine,
              int const& cmdShow)
-    : m_hDialog(nullptr), abort_requested(0), m_runActive(0) {
+    : m_hDialog(nullptr), abort_requested(0), m_runActive(0), m_bComReady(false),
+      m_bRunFailed(false) {
     Register(instance, prevInstance, cmdLine, cmdShow);
 }
 
 C_App::~C_App() {
     abort_requested = 1;
     m_thread.Join(0);
+    m_pTaskbar.reset();
+    if (m_bComReady) {
+        CoUninitialize();
+    }
 }
 
 HWND C_App::GetHWnd() const {
@@ -46,6 +88,8 @@ HWND C_App::GetHWnd() const {
 }
 
 int C_App::Initialize() {
+    // Folder completion and the taskbar button are shell objects of this thread.
+    m_bComReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     for (wchar_t const* rule : kFolderRuleLabels) {
         SendDlgItemMessageW(m_hDialog, IDC_DIR_RULE, CB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(rule));
@@ -64,22 +108,51 @@ int C_App::Initialize() {
     FillProfileList();
     EnableTextGroup(FALSE);
     SetDlgItemTextW(m_hDialog, IDC_COUNT, L"1");
+    SetDlgItemInt(m_hDialog, IDC_DIR_START, kFirstNumberDefault, FALSE);
+    SetDlgItemInt(m_hDialog, IDC_DIR_WIDTH, 0, FALSE);
+
+    // Folders dropped from Explorer, and folder names completed while typing.
+    DragAcceptFiles(m_hDialog, TRUE);
+    if (m_bComReady) {
+        SHAutoComplete(GetDlgItem(m_hDialog, IDC_SRC), SHACF_FILESYS_DIRS);
+        SHAutoComplete(GetDlgItem(m_hDialog, IDC_DEST), SHACF_FILESYS_DIRS);
+        ITaskbarList3* taskbar = nullptr;
+        if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_ITaskbarList3, reinterpret_cast<void**>(&taskbar))) &&
+            taskbar != nullptr) {
+            m_pTaskbar.reset(taskbar);
+            if (FAILED(taskbar->HrInit())) {
+                m_pTaskbar.reset();
+            }
+        }
+    }
 
     RECT client = {};
     GetClientRect(m_hDialog, &client);
     SIZE pos = ktora::GetWindowCenter(client.right - client.left, client.bottom - client.top);
     SetWindowPos(m_hDialog, nullptr, pos.cx, pos.cy, 0, 0, SWP_NOSIZE);
     ShowWindow(m_hDialog, SW_SHOW);
+    UpdatePreview();
     return 1;
 }
 
-LRESULT C_App::WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM& /*lParam*/) {
+LRESULT C_App::WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM& lParam) {
     switch (message) {
     case WM_INITDIALOG:
         m_hDialog = hwnd;
         break;
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        break;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        break;
+    case kMsgProgress:
+        if (hwnd == m_hDialog && lParam == 0) {
+            EndProgress(); // the run is over
+        } else if (hwnd == m_hDialog) {
+            OnProgress(*reinterpret_cast<CopyProgress const*>(lParam), wParam != 0);
+        }
         break;
     case WM_CLOSE:
         abort_requested = 1;
@@ -96,7 +169,11 @@ LRESULT C_App::WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM& /*lPar
     return 0;
 }
 
-void C_App::OnCommand(int id) {
+void C_App::OnCommand(int id, int code) {
+    if (code == EN_CHANGE || code == CBN_SELCHANGE) {
+        UpdatePreview();
+        return;
+    }
     switch (id) {
     case IDC_START:
         OnStart();
@@ -113,10 +190,47 @@ void C_App::OnCommand(int id) {
     }
     case IDC_TXT_ENABLE:
         EnableTextGroup(IsDlgButtonChecked(m_hDialog, IDC_TXT_ENABLE) == BST_CHECKED);
+        UpdatePreview();
+        break;
+    case IDC_TREE_ONLY:
+        UpdatePreview();
         break;
     default:
         break;
     }
+}
+
+void C_App::OnDropFiles(HDROP drop) {
+    // The edit under the drop point takes the first folder; a file alone gives a beep.
+    POINT at = {};
+    DragQueryPoint(drop, &at);
+    int target = 0;
+    for (int id : {IDC_SRC, IDC_DEST}) {
+        RECT r = {};
+        HWND edit = GetDlgItem(m_hDialog, id);
+        GetWindowRect(edit, &r);
+        MapWindowPoints(nullptr, m_hDialog, reinterpret_cast<POINT*>(&r), 2);
+        if (PtInRect(&r, at)) {
+            target = id;
+        }
+    }
+    C_WString folder;
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count && target != 0 && folder.Empty(); ++i) {
+        UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::vector<wchar_t> name(length + 1, L'\0');
+        DragQueryFileW(drop, i, name.data(), length + 1);
+        DWORD attributes = GetFileAttributesW(name.data());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            folder = name.data();
+        }
+    }
+    DragFinish(drop);
+    if (folder.Empty()) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    SetDlgItemTextW(m_hDialog, target, folder.GetString());
 }
 
 void C_App::EnableTextGroup(BOOL enable) {
@@ -126,13 +240,95 @@ void C_App::EnableTextGroup(BOOL enable) {
 }
 
 C_WString C_App::ReadItemText(int id) const {
-    std::vector<wchar_t> buffer(kTextUnits, L'\0');
-    GetWindowTextW(GetDlgItem(m_hDialog, id), buffer.data(), kTextUnits);
+    // The whole text: a path is refused when too long, never cut.
+    HWND item = GetDlgItem(m_hDialog, id);
+    int length = GetWindowTextLengthW(item);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    GetWindowTextW(item, buffer.data(), static_cast<int>(buffer.size()));
     return C_WString(buffer.data());
 }
 
 int C_App::Message(wchar_t const* text, wchar_t const* caption, UINT buttons) const {
     return MessageBoxW(m_hDialog, text, caption, buttons | MB_ICONINFORMATION | MB_SETFOREGROUND);
+}
+
+CopySettings C_App::ReadSettings() const {
+    CopySettings s;
+    s.source = ReadItemText(IDC_SRC);
+    s.destination = ReadItemText(IDC_DEST);
+    // Read as GetDlgItemInt reads it on Windows: the whole text must be the number. (Wine's
+    // takes the leading digits of "12abc" as 12.)
+    s.count_valid = ParseCountText(ReadItemText(IDC_COUNT), &s.count);
+    s.start_valid = ParseCountText(ReadItemText(IDC_DIR_START), &s.start);
+    s.width_valid = ParseCountText(ReadItemText(IDC_DIR_WIDTH), &s.width);
+    s.counter_kind =
+        static_cast<int>(SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_GETCURSEL, 0, 0));
+    s.dir_rule = static_cast<int>(SendDlgItemMessageW(m_hDialog, IDC_DIR_RULE, CB_GETCURSEL, 0, 0));
+    s.txt_rule = static_cast<int>(SendDlgItemMessageW(m_hDialog, IDC_TXT_RULE, CB_GETCURSEL, 0, 0));
+    for (TextControl const& t : kTextControls) {
+        s.texts.*t.text = ReadItemText(t.id);
+    }
+    s.text_output = IsDlgButtonChecked(m_hDialog, IDC_TXT_ENABLE) == BST_CHECKED;
+    s.tree_only = IsDlgButtonChecked(m_hDialog, IDC_TREE_ONLY) == BST_CHECKED;
+    return s;
+}
+
+void C_App::ShowSettings(CopySettings const& s) {
+    SetDlgItemTextW(m_hDialog, IDC_SRC, s.source.GetString());
+    SetDlgItemTextW(m_hDialog, IDC_DEST, s.destination.GetString());
+    for (TextControl const& t : kTextControls) {
+        C_WString const& value = s.texts.*t.text;
+        if (value != ReadItemText(t.id)) {
+            SetDlgItemTextW(m_hDialog, t.id, value.GetString());
+        }
+    }
+    SelectRule(IDC_DIR_RULE, s.dir_rule);
+    SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL,
+                        static_cast<WPARAM>(s.counter_kind), 0);
+    SelectRule(IDC_TXT_RULE, s.txt_rule);
+    CheckDlgButton(m_hDialog, IDC_TXT_ENABLE, s.text_output ? BST_CHECKED : BST_UNCHECKED);
+    EnableTextGroup(s.text_output ? TRUE : FALSE);
+    CheckDlgButton(m_hDialog, IDC_TREE_ONLY, s.tree_only ? BST_CHECKED : BST_UNCHECKED);
+    // A value that is no number stays as it was typed: the run refuses it with its message.
+    struct NumberControl {
+        bool valid;
+        int value;
+        int id;
+    };
+    for (NumberControl const& n : {NumberControl{s.count_valid, s.count, IDC_COUNT},
+                                   NumberControl{s.start_valid, s.start, IDC_DIR_START},
+                                   NumberControl{s.width_valid, s.width, IDC_DIR_WIDTH}}) {
+        int shown = 0;
+        if (n.valid && !(ParseCountText(ReadItemText(n.id), &shown) && shown == n.value)) {
+            SetDlgItemInt(m_hDialog, n.id, static_cast<UINT>(n.value), FALSE);
+        }
+    }
+}
+
+void C_App::UpdatePreview() {
+    if (m_hDialog == nullptr || m_runActive) {
+        return; // during a run the band shows where it stands
+    }
+    CopySettings settings = ReadSettings();
+    C_WString names;
+    C_WString line;
+    if (!settings.source.Empty()) {
+        CopyPlan plan = MakeCopyPlan(settings, PlanDepth::kPreview);
+        if (plan.IsRefused()) {
+            names = RefusalText(plan.refusal);
+        } else {
+            names = plan.FolderName(0);
+            if (plan.count > 1) {
+                names += L" … ";
+                names += plan.FolderName(plan.count - 1);
+            }
+            if (plan.text_output) {
+                line = plan.TextLine(0);
+            }
+        }
+    }
+    SetDlgItemTextW(m_hDialog, IDC_PREVIEW_NAMES, names.GetString());
+    SetDlgItemTextW(m_hDialog, IDC_PREVIEW_LINE, line.GetString());
 }
 
 void C_App::FillProfileList() {
@@ -174,30 +370,14 @@ void C_App::LoadProfile() {
                         reinterpret_cast<LPARAM>(item.data()));
     C_WString path(L"list\\");
     path += item.data();
-    ProfileValues v;
-    if (!ReadProfile(path, &v)) {
+    ProfileValues values;
+    if (!ReadProfile(path, &values)) {
         return; // cannot be opened: nothing changes
     }
-    struct TextKey {
-        ktora::C_WString const& value;
-        int id;
-    };
-    const TextKey texts[] = {{v.txt_cat1, IDC_TXT_CAT1}, {v.txt_cat2, IDC_TXT_CAT2},
-                             {v.txt_cat3, IDC_TXT_CAT3}, {v.txt_front, IDC_TXT_FRONT},
-                             {v.dir_cat1, IDC_DIR_CAT1}, {v.dir_cat2, IDC_DIR_CAT2}};
-    for (TextKey const& t : texts) {
-        if (!t.value.Empty()) {
-            SetDlgItemTextW(m_hDialog, t.id, t.value.GetString());
-        }
-    }
-    SelectRule(IDC_DIR_RULE, v.dir_rule);
-    SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL, static_cast<WPARAM>(v.dir_type), 0);
-    SelectRule(IDC_TXT_RULE, v.txt_rule);
-    CheckDlgButton(m_hDialog, IDC_TXT_ENABLE, v.txt_enable ? BST_CHECKED : BST_UNCHECKED);
-    EnableTextGroup(v.txt_enable ? TRUE : FALSE);
-    if (v.make_count > 0) {
-        SetDlgItemInt(m_hDialog, IDC_COUNT, static_cast<UINT>(v.make_count), FALSE);
-    }
+    CopySettings settings = ReadSettings();
+    ApplyProfile(values, &settings);
+    ShowSettings(settings);
+    UpdatePreview();
 }
 
 void C_App::WaitForWorker(DWORD milliseconds) {
@@ -216,7 +396,7 @@ void C_App::WaitForWorker(DWORD milliseconds) {
 void C_App::OnStart() {
     // A worker whose copies are all done is only ending: that is not a run to abort.
     if (m_thread.IsRunning() && m_runActive) {
-        if (!Ask(kAskAbort, kTitleConfirm)) {
+        if (!Ask(kAskAbort, kTitleConfirm, false)) {
             return;
         }
         abort_requested = 1;
@@ -224,35 +404,16 @@ void C_App::OnStart() {
         Tell(kTellAborted, kTitleMessage);
         WaitForWorker(5000);
         SetDlgItemTextW(m_hDialog, IDC_START, kCaptionStart);
+        m_runActive = 0;
+        EndProgress();
         return;
     }
-
-    // The settings as the controls hold them; the shared run checks and asks.
-    CopySettings settings;
-    settings.source = ReadItemText(IDC_SRC);
-    settings.destination = ReadItemText(IDC_DEST);
-    // Read as GetDlgItemInt reads it on Windows: the whole text must be the number. (Wine's
-    // takes the leading digits of "12abc" as 12.)
-    settings.count_valid = ParseCountText(ReadItemText(IDC_COUNT), &settings.count);
-    settings.counter_kind =
-        static_cast<int>(SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_GETCURSEL, 0, 0));
-    settings.dir_rule =
-        static_cast<int>(SendDlgItemMessageW(m_hDialog, IDC_DIR_RULE, CB_GETCURSEL, 0, 0));
-    settings.txt_rule =
-        static_cast<int>(SendDlgItemMessageW(m_hDialog, IDC_TXT_RULE, CB_GETCURSEL, 0, 0));
-    settings.dir_cat1 = ReadItemText(IDC_DIR_CAT1);
-    settings.dir_cat2 = ReadItemText(IDC_DIR_CAT2);
-    settings.txt_cat1 = ReadItemText(IDC_TXT_CAT1);
-    settings.txt_cat2 = ReadItemText(IDC_TXT_CAT2);
-    settings.txt_cat3 = ReadItemText(IDC_TXT_CAT3);
-    settings.txt_front = ReadItemText(IDC_TXT_FRONT);
-    settings.text_output = IsDlgButtonChecked(m_hDialog, IDC_TXT_ENABLE) == BST_CHECKED;
 
     {
         // The record and the function object are handed over before the thread starts, and
         // this thread lets go of its references first: their counts are never changed by two
         // threads at once.
-        Pointer<CopyState> state = PrepareCopyRun(settings, *this);
+        Pointer<CopyState> state = PrepareCopyRun(MakeCopyPlan(ReadSettings()), *this);
         if (state.Get() == nullptr) {
             return; // refused (its message told) or answered No
         }
@@ -263,6 +424,7 @@ void C_App::OnStart() {
                                                                          state));
         m_thread.SetFunction(function);
     }
+    m_bRunFailed = false;
     m_runActive = 1;
     if (!m_thread.Start()) {
         m_runActive = 0;
@@ -275,8 +437,8 @@ int C_App::CopyWorker(Pointer<CopyState> state) {
     return 0;
 }
 
-bool C_App::Ask(wchar_t const* text, wchar_t const* caption) {
-    return Message(text, caption, MB_YESNO) == IDYES;
+bool C_App::Ask(wchar_t const* text, wchar_t const* caption, bool defaultNo) {
+    return Message(text, caption, MB_YESNO | (defaultNo ? MB_DEFBUTTON2 : 0)) == IDYES;
 }
 
 void C_App::Tell(wchar_t const* text, wchar_t const* caption) {
@@ -287,10 +449,50 @@ void C_App::RunStarted() {
     SetDlgItemTextW(m_hDialog, IDC_START, kCaptionAbort);
 }
 
-void C_App::CopyStarting(int /*index*/, int /*count*/, C_WString const& /*target*/) {}
+void C_App::CopyStarting(CopyProgress const& progress) {
+    SendMessageW(m_hDialog, kMsgProgress, 0, reinterpret_cast<LPARAM>(&progress));
+}
+
+void C_App::CopyFinished(CopyProgress const& progress, bool made) {
+    SendMessageW(m_hDialog, kMsgProgress, made ? 1 : 2, reinterpret_cast<LPARAM>(&progress));
+}
+
+void C_App::OnProgress(CopyProgress const& p, bool finished) {
+    if (!m_runActive) {
+        return; // an aborted run's last word
+    }
+    if (finished) {
+        m_bRunFailed = m_bRunFailed || p.failed > 0;
+    }
+    int shown = finished ? p.done : p.index + 1;
+    C_WString title = C_WString::Stringf(L"%d/%d - ", shown, p.count);
+    title += kTitle;
+    SetWindowTextW(m_hDialog, title.GetString());
+    C_WString band = C_WString::Stringf(L"%d/%d コピー中", shown, p.count);
+    if (p.remaining_ms >= 0) {
+        band += L"\u3000";
+        band += TimeLeft(p.remaining_ms);
+    }
+    SetDlgItemTextW(m_hDialog, IDC_PREVIEW_NAMES, band.GetString());
+    SetDlgItemTextW(m_hDialog, IDC_PREVIEW_LINE, L"");
+    if (m_pTaskbar) {
+        m_pTaskbar->SetProgressState(m_hDialog, m_bRunFailed ? TBPF_ERROR : TBPF_NORMAL);
+        m_pTaskbar->SetProgressValue(m_hDialog, static_cast<ULONGLONG>(p.done),
+                                     static_cast<ULONGLONG>(p.count));
+    }
+}
+
+void C_App::EndProgress() {
+    SetWindowTextW(m_hDialog, kTitle);
+    if (m_pTaskbar) {
+        m_pTaskbar->SetProgressState(m_hDialog, TBPF_NOPROGRESS);
+    }
+    UpdatePreview();
+}
 
 void C_App::RunCompleted() {
     // Over before the completion message: a start pressed after it begins a new run.
     m_runActive = 0;
     SetDlgItemTextW(m_hDialog, IDC_START, kCaptionStart);
+    SendMessageW(m_hDialog, kMsgProgress, 3, 0);
 }

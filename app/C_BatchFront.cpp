@@ -1,5 +1,6 @@
 #include "app/C_BatchFront.h"
 
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -73,7 +74,7 @@ void C_BatchFront::Write(DWORD stdHandle, wchar_t const* text) {
     WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-bool C_BatchFront::Ask(wchar_t const* text, wchar_t const* /*caption*/) {
+bool C_BatchFront::Ask(wchar_t const* text, wchar_t const* /*caption*/, bool /*defaultNo*/) {
     std::wstring prompt(text);
     prompt += L" [Y/N] ";
     if (m_bYesToAll) {
@@ -97,9 +98,40 @@ void C_BatchFront::Tell(wchar_t const* text, wchar_t const* /*caption*/) {
     Write(STD_ERROR_HANDLE, line.c_str());
 }
 
-void C_BatchFront::CopyStarting(int index, int count, ktora::C_WString const& target) {
-    std::wstring line = L"[" + std::to_wstring(index + 1) + L"/" + std::to_wstring(count) + L"] ";
-    line += target.GetString();
-    line += L"\n";
+namespace {
+
+// m:ss, or h:mm:ss from an hour on.
+std::wstring Clock(unsigned long long milliseconds) {
+    unsigned long long seconds = (milliseconds + 500) / 1000;
+    wchar_t text[32];
+    if (seconds >= 3600) {
+        swprintf(text, 32, L"%llu:%02llu:%02llu", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    } else {
+        swprintf(text, 32, L"%llu:%02llu", seconds / 60, seconds % 60);
+    }
+    return text;
+}
+
+} // namespace
+
+void C_BatchFront::CopyStarting(CopyProgress const& p) {
+    std::wstring line =
+        L"[" + std::to_wstring(p.index + 1) + L"/" + std::to_wstring(p.count) + L"] ";
+    line += p.target.GetString();
+    line += L"  (経過 " + Clock(p.elapsed_ms);
+    if (p.remaining_ms >= 0) {
+        line += L", 残り約 " + Clock(static_cast<unsigned long long>(p.remaining_ms));
+    }
+    line += L")\n";
     Write(STD_OUTPUT_HANDLE, line.c_str());
+}
+
+void C_BatchFront::CopyFinished(CopyProgress const& p, bool made) {
+    if (made) {
+        return;
+    }
+    std::wstring line = L"コピーに失敗しました: ";
+    line += p.target.GetString();
+    line += L"\n";
+    Write(STD_ERROR_HANDLE, line.c_str());
 }

@@ -11,10 +11,13 @@ public:
     ~C_BatchFront() override = default;
 
     // Asks on standard error; Yes when the answer line starts with y or Y. No at end of input.
-    bool Ask(wchar_t const* text, wchar_t const* caption) override;
+    bool Ask(wchar_t const* text, wchar_t const* caption, bool defaultNo = false) override;
     void Tell(wchar_t const* text, wchar_t const* caption) override;
     void RunStarted() override {}
-    void CopyStarting(int index, int count, ktora::C_WString const& target) override;
+    // "[k/n] target", then the time since the start and, from the second copy, the time left.
+    void CopyStarting(CopyProgress const& progress) override;
+    // A line for every copy that failed.
+    void CopyFinished(CopyProgress const& progress, bool made) override;
     void RunCompleted() override {}
 
     // Writes text to a standard handle: console text as is, redirected output as bytes in the

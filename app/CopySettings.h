@@ -1,6 +1,7 @@
 #pragma once
 // What one copy run is asked to do, as a front end read it: the dialog from its controls, the
-// batch front from its options and profile. The run checks and converts it (copy_run.h).
+// batch front from its options and profile. MakeCopyPlan (CopyPlan.h) checks and converts it.
+#include "app/NamingRules.h"
 #include "ktora/string/C_WString.h"
 
 struct CopySettings {
@@ -11,11 +12,17 @@ struct CopySettings {
     int counter_kind = 0;         // counter combo index: 0 numbers, 1 letters
     int dir_rule = 0;             // folder-name rule combo index (-1: nothing selected)
     int txt_rule = 0;             // text-line rule combo index (-1: nothing selected)
-    ktora::C_WString dir_cat1;    // joining texts of folder names
-    ktora::C_WString dir_cat2;
-    ktora::C_WString txt_cat1; // joining texts of text lines
-    ktora::C_WString txt_cat2;
-    ktora::C_WString txt_cat3;
-    ktora::C_WString txt_front; // leading text of every text line
-    bool text_output = false;   // write outinfo.txt into the container
+    JoiningTexts texts;           // joining texts of folder names and text lines
+    bool text_output = false;     // write outinfo.txt into the container
+    // Sequence-number options; a text that was no whole number leaves its valid flag false.
+    bool start_valid = true;
+    int start = kFirstNumberDefault;
+    bool width_valid = true;
+    int width = 0;
+    bool tree_only = false; // copy the folder structure alone, no files
 };
+
+// The count as the dialog reads it: optional blanks, an optional sign, decimal digits, optional
+// blanks, nothing else. False when the text is no number or does not fit an int. The start and
+// width fields are read the same way.
+bool ParseCountText(ktora::C_WString const& text, int* value);

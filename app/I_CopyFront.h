@@ -1,19 +1,32 @@
 #pragma once
 // What a copy run needs from the front end that started it: the dialog answers with message
-// boxes and its start button, the batch front with the console.
+// boxes, its title and its progress band, the batch front with the console.
 #include "ktora/string/C_WString.h"
+
+// Where a run stands, handed to the front as each copy starts and ends.
+struct CopyProgress {
+    int index = 0;             // the copy concerned, from 0
+    int count = 0;             // copies in the run
+    int done = 0;              // copies finished so far, made or failed
+    int failed = 0;            // of those, copies that failed
+    unsigned elapsed_ms = 0;   // since the run began
+    long long remaining_ms = -1; // estimate from the finished copies; -1 before the first
+    ktora::C_WString target;   // the copy's folder
+};
 
 class I_CopyFront {
 public:
     virtual ~I_CopyFront() = default;
-    // A Yes/No question; true for Yes.
-    virtual bool Ask(wchar_t const* text, wchar_t const* caption) = 0;
+    // A Yes/No question; true for Yes. defaultNo makes No the default answer.
+    virtual bool Ask(wchar_t const* text, wchar_t const* caption, bool defaultNo = false) = 0;
     // A message to acknowledge.
     virtual void Tell(wchar_t const* text, wchar_t const* caption) = 0;
     // The copies begin (called on the thread that makes them).
     virtual void RunStarted() = 0;
-    // Copy index (from 0) of count goes to the copier next, into target.
-    virtual void CopyStarting(int index, int count, ktora::C_WString const& target) = 0;
-    // Every copy was made; the completion message follows.
+    // A copy goes to the copier next.
+    virtual void CopyStarting(CopyProgress const& progress) = 0;
+    // A copy ended; made is false when it failed. Called in order of finishing.
+    virtual void CopyFinished(CopyProgress const& /*progress*/, bool /*made*/) {}
+    // Every copy was handled; the completion message follows.
     virtual void RunCompleted() = 0;
 };

@@ -1,5 +1,7 @@
 #include "app/NamingRules.h"
 
+#include <string>
+
 #include "ktora/file/ktora_lastname.h"
 
 using ktora::C_WString;
@@ -38,22 +40,26 @@ bool CounterIsNumber(int comboIndex) {
     return comboIndex == 0;
 }
 
-C_WString CounterText(const CopyState& state) {
-    return state.is_number ? C_WString::Stringf(L"%d", state.number) : state.letters;
+C_WString CounterText(const CopyNaming& naming) {
+    if (!naming.is_number) {
+        return naming.letters;
+    }
+    return naming.width > 0 ? C_WString::Stringf(L"%0*d", naming.width, naming.number)
+                            : C_WString::Stringf(L"%d", naming.number);
 }
 
-C_WString MakeFolderName(const CopyState& state, const C_WString& lastName) {
+C_WString MakeFolderName(const CopyNaming& state, const C_WString& lastName) {
     const C_WString counter = CounterText(state);
     C_WString name = lastName;
     switch (state.name_order) {
     case 0:
-        name << counter << state.dir_cat1 << state.dir_cat2;
+        name << counter << state.texts.dir_cat1 << state.texts.dir_cat2;
         break;
     case 1:
-        name << state.dir_cat1 << counter << state.dir_cat2;
+        name << state.texts.dir_cat1 << counter << state.texts.dir_cat2;
         break;
     default:
-        name << state.dir_cat1 << state.dir_cat2 << counter;
+        name << state.texts.dir_cat1 << state.texts.dir_cat2 << counter;
         break;
     }
     return name;
@@ -77,33 +83,33 @@ void add_then_dot(C_WString& line, const C_WString& part) {
 
 } // namespace
 
-C_WString MakeTextLine(const CopyState& state, const C_WString& folderName) {
+C_WString MakeTextLine(const CopyNaming& state, const C_WString& folderName) {
     // Only the last component: a joining text with a separator makes the copy a subfolder.
     const C_WString name = ktora::common::ktora_GetLastName(C_WString(L"\\") + folderName);
-    C_WString line = state.txt_front;
+    C_WString line = state.texts.txt_front;
     switch (state.text_order) {
     case 0:
         line += name;
-        add_dotted(line, state.txt_cat1);
-        add_dotted(line, state.txt_cat2);
-        add_dotted(line, state.txt_cat3);
+        add_dotted(line, state.texts.txt_cat1);
+        add_dotted(line, state.texts.txt_cat2);
+        add_dotted(line, state.texts.txt_cat3);
         break;
     case 1:
-        add_then_dot(line, state.txt_cat1);
+        add_then_dot(line, state.texts.txt_cat1);
         line += name;
-        add_dotted(line, state.txt_cat2);
-        add_dotted(line, state.txt_cat3);
+        add_dotted(line, state.texts.txt_cat2);
+        add_dotted(line, state.texts.txt_cat3);
         break;
     case 2:
-        add_then_dot(line, state.txt_cat1);
-        add_then_dot(line, state.txt_cat2);
+        add_then_dot(line, state.texts.txt_cat1);
+        add_then_dot(line, state.texts.txt_cat2);
         line += name;
-        add_dotted(line, state.txt_cat3);
+        add_dotted(line, state.texts.txt_cat3);
         break;
     default:
-        line += state.txt_cat1;
-        add_dotted(line, state.txt_cat2);
-        add_dotted(line, state.txt_cat3);
+        line += state.texts.txt_cat1;
+        add_dotted(line, state.texts.txt_cat2);
+        add_dotted(line, state.texts.txt_cat3);
         line += L'/';
         line += name;
         break;
@@ -120,11 +126,42 @@ C_WString NextLetters(const C_WString& letters) {
     return letters.SubString(0, length - 2) + C_WString(L"aa");
 }
 
-void StepCounter(CopyState& state) {
+void StepCounter(CopyNaming& state) {
     if (state.is_number) {
         // Unsigned step: defined behaviour even at the very end of the range.
         state.number = static_cast<int>(static_cast<unsigned>(state.number) + 1u);
     } else {
         state.letters = NextLetters(state.letters);
     }
+}
+
+CopyNaming NamingAt(const CopyNaming& first, int index) {
+    CopyNaming naming = first;
+    if (index <= 0) {
+        return naming;
+    }
+    if (naming.is_number) {
+        naming.number = static_cast<int>(static_cast<unsigned>(first.number) +
+                                         static_cast<unsigned>(index));
+    } else {
+        std::wstring letters(static_cast<size_t>(index / 26), L'a');
+        letters += static_cast<wchar_t>(L'a' + index % 26);
+        naming.letters = C_WString(letters.c_str());
+    }
+    return naming;
+}
+
+long long CounterLengthAt(const CopyNaming& first, int index) {
+    if (!first.is_number) {
+        return index / 26 + 1;
+    }
+    long long number = static_cast<long long>(first.number) + index;
+    long long digits = 1;
+    for (long long n = number < 0 ? -number : number; n >= 10; n /= 10) {
+        ++digits;
+    }
+    if (number < 0) {
+        ++digits;
+    }
+    return digits < first.width ? first.width : digits;
 }

@@ -32,41 +32,6 @@ C_WString Option(wchar_t letter) {
 
 } // namespace
 
-bool ParseCountText(C_WString const& text, int* value) {
-    wchar_t const* p = text.GetString();
-    while (*p == L' ' || *p == L'\t') {
-        ++p;
-    }
-    bool negative = false;
-    if (*p == L'+' || *p == L'-') {
-        negative = *p == L'-';
-        ++p;
-    }
-    if (*p < L'0' || *p > L'9') {
-        return false;
-    }
-    long long v = 0;
-    while (*p >= L'0' && *p <= L'9') {
-        v = v * 10 + (*p - L'0');
-        if (v > 2147483648LL) {
-            return false;
-        }
-        ++p;
-    }
-    while (*p == L' ' || *p == L'\t') {
-        ++p;
-    }
-    if (*p != L'\0') {
-        return false;
-    }
-    v = negative ? -v : v;
-    if (v > 2147483647LL) {
-        return false;
-    }
-    *value = static_cast<int>(v);
-    return true;
-}
-
 int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_WString* error) {
     BatchOptions result;
     // The parser reorders its vector: it gets a copy, ended by a null entry as argv is.
@@ -91,7 +56,7 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
     bool hasProfile = false;
     ktora::C_GetOpt getopt;
     getopt.opterr() = 0;
-    const char kLetters[] = "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:p:P:yYhH";
+    const char kLetters[] = "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:p:P:yYhHlLj:J:i:I:w:W:e:E:";
     for (;;) {
         int c = getopt.getopt(argc, args.data(), kLetters);
         if (c == -1) {
@@ -112,6 +77,8 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
             result.yes_to_all = true;
         } else if (letter == L'h') {
             result.help = true;
+        } else if (letter == L'l') {
+            result.list_only = true;
         } else if (letter == L'p') {
             profile = getopt.optarg();
             hasProfile = true;
@@ -154,31 +121,48 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
             s.count_valid = ParseCountText(g.value, &s.count);
             break;
         case L'k':
-            ok = ParseIndex(g.value, 1, &s.counter_kind);
+            ok = ParseIndex(g.value, kCounterKindCount - 1, &s.counter_kind);
             break;
         case L'r':
-            ok = ParseIndex(g.value, 2, &s.dir_rule);
+            ok = ParseIndex(g.value, kFolderRuleCount - 1, &s.dir_rule);
             break;
         case L't':
-            ok = ParseIndex(g.value, 3, &s.txt_rule);
+            ok = ParseIndex(g.value, kTextRuleCount - 1, &s.txt_rule);
             break;
         case L'a':
-            s.dir_cat1 = g.value;
+            s.texts.dir_cat1 = g.value;
             break;
         case L'b':
-            s.dir_cat2 = g.value;
+            s.texts.dir_cat2 = g.value;
             break;
         case L'1':
-            s.txt_cat1 = g.value;
+            s.texts.txt_cat1 = g.value;
             break;
         case L'2':
-            s.txt_cat2 = g.value;
+            s.texts.txt_cat2 = g.value;
             break;
         case L'3':
-            s.txt_cat3 = g.value;
+            s.texts.txt_cat3 = g.value;
             break;
         case L'f':
-            s.txt_front = g.value;
+            s.texts.txt_front = g.value;
+            break;
+        case L'i':
+            // Like the count: a value that is no number is refused by the run.
+            s.start_valid = ParseCountText(g.value, &s.start);
+            break;
+        case L'w':
+            s.width_valid = ParseCountText(g.value, &s.width);
+            break;
+        case L'e': {
+            int on = 0;
+            ok = ParseIndex(g.value, 1, &on);
+            s.tree_only = on == 1;
+            break;
+        }
+        case L'j':
+            ok = ParseCountText(g.value, &result.jobs) && result.jobs >= 1 &&
+                 result.jobs <= kMaxJobs;
             break;
         case L'o': {
             int on = 0;
@@ -212,6 +196,11 @@ wchar_t const* BatchUsage() {
            L"  /1 文字 /2 文字 /3 文字   テキストの連結文字その１..その３\n"
            L"  /f 文字      必ず先頭に挿入する文字   /o 0|1  outinfo.txt を作らない/作る\n"
            L"  /p ファイル  プロファイル (list\\*.txt と同じキー) から始める\n"
+           L"  /i 番号      連番の開始番号 (0..999999999, 既定 1)   /w 桁数  連番の桁数 (0..9, "
+           L"0 は揃えない)\n"
+           L"  /e 0|1       1: フォルダ構成のみ (ファイルはコピーしない)\n"
+           L"  /j 数        同時に動かすコピーの数 (1..8, 既定 1)\n"
+           L"  /l           コピーせずに、作るフォルダ名 (と行) を表示する\n"
            L"  /y           確認にすべて「はい」と答える\n"
            L"終了コード: 0 完了, 1 中止前に拒否, 2 中止 (Ctrl+C), 3 失敗あり (コピー, "
            L"outinfo.txt)\n"
@@ -220,21 +209,62 @@ wchar_t const* BatchUsage() {
            L"  /k counter kind (0 numbers, 1 letters), /r folder-name rule 0..2, /t text rule "
            L"0..3,\n"
            L"  /a /b folder-name joining texts, /1 /2 /3 text joining texts, /f leading text,\n"
-           L"  /o 1 writes outinfo.txt, /p profile file to start from, /y answers Yes to every\n"
-           L"  question. Exit code 0 done, 1 refused, 2 aborted (Ctrl+C), 3 some copies (or "
+           L"  /o 1 writes outinfo.txt, /p profile file to start from, /i first number, /w number\n"
+           L"  width, /e 1 folder structure only, /j parallel copiers (1..8), /l list the plan and\n"
+           L"  copy nothing, /y answers Yes to every question. Exit code 0 done, 1 refused, 2 aborted (Ctrl+C), 3 some copies (or "
            L"outinfo.txt) failed.\n";
 }
 
-BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort,
-                   I_CopyFront& front) {
-    ktora::common::Pointer<CopyState> state = PrepareCopyRun(settings, front);
+BatchExit BatchExitOf(RunOutcome outcome) {
+    switch (outcome) {
+    case RunOutcome::kDone:
+        return kBatchDone;
+    case RunOutcome::kAborted:
+        return kBatchAborted;
+    case RunOutcome::kFailures:
+        break;
+    }
+    return kBatchFailed;
+}
+
+BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort, I_CopyFront& front,
+                   int jobs) {
+    ktora::common::Pointer<CopyState> state = PrepareCopyRun(MakeCopyPlan(settings), front, jobs);
     if (state.IsNull()) {
         return kBatchRefused;
     }
-    int result = RunCopies(*state, abort, front);
-    if (result == 0) {
+    RunOutcome outcome = RunCopies(*state, abort, front);
+    if (outcome == RunOutcome::kAborted) {
         front.Tell(kTellAborted, kTitleMessage);
-        return kBatchAborted;
     }
-    return result == 1 ? kBatchDone : kBatchFailed;
+    return BatchExitOf(outcome);
+}
+
+BatchExit ListBatchPlan(CopySettings const& settings, I_CopyFront& front,
+                        std::function<void(std::wstring const&)> const& writeLine) {
+    CopyPlan plan = MakeCopyPlan(settings);
+    if (plan.IsRefused()) {
+        front.Tell(RefusalText(plan.refusal), kTitleMessage);
+        return kBatchRefused;
+    }
+    const std::wstring kOverwrite = L" (上書き)";
+    ExistingTargets existing = FindExistingTargets(plan);
+    for (int i = 0; i < plan.count; ++i) {
+        std::wstring line = plan.Target(i).GetString();
+        if (existing.Contains(i)) {
+            line += kOverwrite;
+        }
+        if (plan.text_output) {
+            line += L"\n  ";
+            line += plan.TextLine(i).GetString();
+        }
+        writeLine(line);
+    }
+    if (plan.text_output && existing.out_info) {
+        writeLine(std::wstring(plan.container.GetString()) + L"\\outinfo.txt" + kOverwrite);
+    }
+    if (!existing.known) {
+        writeLine(L"コピー先の中を確かめられませんでした。 (the container cannot be listed)");
+    }
+    return kBatchDone;
 }

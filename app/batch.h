@@ -1,23 +1,24 @@
 #pragma once
 // The batch front: the copy run from a console, settings from "/" options and a profile.
 #include <atomic>
+#include <functional>
+#include <string>
 
 #include "app/CopySettings.h"
 #include "app/I_CopyFront.h"
+#include "app/copy_run.h"
 #include "ktora/string/C_WString.h"
 
 struct BatchOptions {
     CopySettings settings;
     bool yes_to_all = false; // answer Yes to every question
     bool help = false;       // print the usage and make no run
+    bool list_only = false;  // print the plan and make nothing
+    int jobs = 1;            // copiers that may run at once (1 to kMaxJobs)
 };
 
 // Exit codes of the batch front.
 enum BatchExit { kBatchDone = 0, kBatchRefused = 1, kBatchAborted = 2, kBatchFailed = 3 };
-
-// The count as the dialog reads it: optional blanks, an optional sign, decimal digits, optional
-// blanks, nothing else. False when the text is no number or does not fit an int.
-bool ParseCountText(ktora::C_WString const& text, int* value);
 
 // Parses the options (argv as wmain gets it). Starts from the dialog's start values, applies
 // the profile given with /p, then the other options, whatever their order. 1 on success; 0 on
@@ -28,5 +29,15 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options,
 // The usage text (Japanese, then English).
 wchar_t const* BatchUsage();
 
-// One run: the checks and questions, then the copies. Tells "中止しました。" after an abort.
-BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort, I_CopyFront& front);
+// The exit code of a run's outcome.
+BatchExit BatchExitOf(RunOutcome outcome);
+
+// One run: the checks and questions, then the copies, up to jobs copiers at once. Tells
+// "中止しました。" after an abort.
+BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort, I_CopyFront& front,
+                   int jobs = 1);
+
+// The plan as lines for /l: each folder, its text line when text output is on, and
+// "(上書き)" beside targets that exist. Creates nothing. A refused plan tells its message.
+BatchExit ListBatchPlan(CopySettings const& settings, I_CopyFront& front,
+                        std::function<void(std::wstring const&)> const& writeLine);

@@ -18,3 +18,17 @@ inline constexpr wchar_t kTellDoneFailed[] =
     L"コピーが終了しました。\n%d 個のコピーに失敗しました。";
 // Added to the completion message when outinfo.txt was asked for but could not be written.
 inline constexpr wchar_t kTellSummaryLost[] = L"outinfo.txt を書き込めませんでした。";
+// A joining text holds a character that no folder name can hold.
+inline constexpr wchar_t kTellBadJoiningText[] = L"連結文字に使えない文字が含まれています。";
+inline constexpr wchar_t kTellBadStart[] = L"開始番号が不正です。";
+inline constexpr wchar_t kTellBadWidth[] = L"桁数が不正です。";
+// Asked after the first question when the container holds folders the run would write into
+// (%d: how many, outinfo.txt counted as one).
+inline constexpr wchar_t kAskOverwrite[] =
+    L"コピー先に同じ名前のフォルダが %ls 個あります。上書きしますか？";
+// Added to the completion message when some outinfo.txt line held characters that Shift_JIS
+// cannot hold.
+inline constexpr wchar_t kTellSummaryInexact[] = L"outinfo.txt に書けない文字を ? にしました。";
+// Before the names of failed copies (up to five, then an ellipsis) in the completion message.
+inline constexpr int kFailedNamesShown = 5;
+inline constexpr wchar_t kMoreFailedNames[] = L"…";

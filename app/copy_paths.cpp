@@ -10,7 +10,14 @@ using ktora::C_WString;
 
 namespace {
 
+// Wine's long-name lookup faults on paths of about 1,030 characters; names that long have no
+// 8.3 parts worth resolving anyway.
+constexpr size_t kLongNameLookupMax = 1000;
+
 bool LongName(std::wstring const& path, std::wstring* result) {
+    if (path.size() >= kLongNameLookupMax) {
+        return false;
+    }
     DWORD needed = GetLongPathNameW(path.c_str(), nullptr, 0);
     if (needed == 0) {
         return false;
@@ -24,11 +31,19 @@ bool LongName(std::wstring const& path, std::wstring* result) {
     return true;
 }
 
-// Absolute form without trailing separators; empty when the path cannot be resolved.
-std::wstring Absolute(std::wstring path) {
-    if (!path.empty() && path.back() == L':') {
-        path += L'\\'; // a bare drive means its root here, not its current folder
+// \\?\C:\x gives C:\x and \\?\UNC\server\share gives \\server\share: the same folders under
+// the names the other rules understand.
+std::wstring StripLongPrefix(std::wstring path) {
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        return L"\\\\" + path.substr(8);
     }
+    if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        return path.substr(4);
+    }
+    return path;
+}
+
+std::wstring FullPath(std::wstring const& path) {
     DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) {
         return std::wstring();
@@ -39,11 +54,23 @@ std::wstring Absolute(std::wstring path) {
     if (n == 0 || n >= buffer.size()) {
         return std::wstring();
     }
-    std::wstring full(buffer.data(), n);
+    return std::wstring(buffer.data(), n);
+}
+
+// Absolute form without trailing separators; empty when the path cannot be resolved.
+std::wstring Absolute(std::wstring path, bool resolveLongNames) {
+    path = StripLongPrefix(path);
+    if (!path.empty() && path.back() == L':') {
+        path += L'\\'; // a bare drive means its root here, not its current folder
+    }
+    std::wstring full = FullPath(path);
+    if (full.empty()) {
+        return full;
+    }
     // Long names, so a short 8.3 alias of the same folder compares equal. A destination need
     // not exist yet: its longest existing beginning is resolved and the rest kept as typed.
     std::wstring rest;
-    for (;;) {
+    for (; resolveLongNames;) {
         std::wstring longName;
         if (LongName(full, &longName)) {
             full = longName + rest;
@@ -61,6 +88,43 @@ std::wstring Absolute(std::wstring path) {
         full.pop_back();
     }
     return full;
+}
+
+// The \\?\ form of an absolute path.
+std::wstring LongForm(std::wstring const& absolute) {
+    if (absolute.compare(0, 2, L"\\\\") == 0) {
+        return L"\\\\?\\UNC\\" + absolute.substr(2);
+    }
+    return L"\\\\?\\" + absolute;
+}
+
+// Volume serial number and file index: the same folder under every name it has.
+struct FolderId {
+    DWORD volume = 0;
+    DWORD high = 0;
+    DWORD low = 0;
+    bool operator==(FolderId const& o) const {
+        return volume == o.volume && high == o.high && low == o.low;
+    }
+};
+
+bool IdentityOf(std::wstring const& absolute, FolderId* id) {
+    std::wstring name = absolute.size() >= MAX_PATH ? LongForm(absolute) : absolute;
+    HANDLE h = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    bool ok = GetFileInformationByHandle(h, &info) != 0 &&
+              (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    CloseHandle(h);
+    if (ok) {
+        id->volume = info.dwVolumeSerialNumber;
+        id->high = info.nFileIndexHigh;
+        id->low = info.nFileIndexLow;
+    }
+    return ok;
 }
 
 bool EqualNoCase(wchar_t const* a, int aLength, wchar_t const* b, int bLength) {
@@ -95,6 +159,33 @@ std::wstring Parent(std::wstring const& path) {
     return parent;
 }
 
+// The identity test: the destination or one of its existing ancestors is the source, or the
+// destination itself is the source's parent.
+bool IsSelfCopyByIdentity(std::wstring const& src, std::wstring const& dest) {
+    FolderId source;
+    if (!IdentityOf(src, &source)) {
+        return false;
+    }
+    FolderId parentId;
+    std::wstring parent = Parent(src);
+    bool hasParent = !parent.empty() && IdentityOf(parent, &parentId);
+    bool first = true;
+    for (std::wstring level = dest; !level.empty(); first = false) {
+        FolderId id;
+        if (IdentityOf(level, &id)) {
+            if (id == source || (first && hasParent && id == parentId)) {
+                return true;
+            }
+        }
+        std::wstring up = Parent(level);
+        if (up == level || up.size() >= level.size()) {
+            break;
+        }
+        level = up;
+    }
+    return false;
+}
+
 } // namespace
 
 C_WString NormalizeCopyPath(C_WString const& path) {
@@ -110,12 +201,12 @@ C_WString NormalizeCopyPath(C_WString const& path) {
     return C_WString(text.c_str());
 }
 
-bool IsSelfCopy(C_WString const& source, C_WString const& destination) {
+bool IsSelfCopy(C_WString const& source, C_WString const& destination, bool checkIdentity) {
     if (source.Empty() || destination.Empty()) {
         return false;
     }
-    std::wstring src = Absolute(source.GetString());
-    std::wstring dest = Absolute(destination.GetString());
+    std::wstring src = Absolute(source.GetString(), checkIdentity);
+    std::wstring dest = Absolute(destination.GetString(), checkIdentity);
     if (src.empty() || dest.empty()) {
         return false;
     }
@@ -123,7 +214,10 @@ bool IsSelfCopy(C_WString const& source, C_WString const& destination) {
         return true;
     }
     std::wstring parent = Parent(src);
-    return !parent.empty() && EqualNoCase(parent, dest);
+    if (!parent.empty() && EqualNoCase(parent, dest)) {
+        return true;
+    }
+    return checkIdentity && IsSelfCopyByIdentity(src, dest);
 }
 
 namespace {
@@ -155,7 +249,20 @@ bool IsDeviceName(std::wstring part) {
 
 } // namespace
 
+bool HasBadNameCharacter(C_WString const& text) {
+    for (int i = 0; i < text.Length(); ++i) {
+        wchar_t c = text.GetString()[i];
+        if (c < 0x20 || wcschr(L"\"<>|?*:", c) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsUsableCopyName(C_WString const& folderName) {
+    if (HasBadNameCharacter(folderName)) {
+        return false;
+    }
     std::wstring name(folderName.GetString(), static_cast<size_t>(folderName.Length()));
     size_t start = 0;
     while (start <= name.size()) {
@@ -168,23 +275,43 @@ bool IsUsableCopyName(C_WString const& folderName) {
         if (part.empty()) {
             continue; // a doubled or trailing separator: no part of its own
         }
-        if (part.find_first_not_of(L". ") == std::wstring::npos || IsDeviceName(part)) {
+        if (part.find_first_not_of(L". ") == std::wstring::npos || IsDeviceName(part) ||
+            part.size() > static_cast<size_t>(kMaxNameUnits)) {
             return false;
-        }
-        for (wchar_t c : part) {
-            if (c < 0x20 || wcschr(L"\"<>|?*:", c) != nullptr) {
-                return false;
-            }
         }
     }
     return true;
 }
 
-C_WString MakeCopyCommand(C_WString const& source, C_WString const& target) {
-    C_WString command(L"xcopy /E /C /H /O /Y \"");
-    command += source;
+C_WString FileCallPath(C_WString const& path) {
+    if (path.Length() < MAX_PATH) {
+        return path;
+    }
+    std::wstring text = StripLongPrefix(std::wstring(path.GetString()));
+    std::wstring full = FullPath(text);
+    if (full.empty()) {
+        return path;
+    }
+    return C_WString(LongForm(full).c_str());
+}
+
+C_WString MakeCopyCommand(C_WString const& source, C_WString const& target, bool treeOnly) {
+    C_WString command(treeOnly ? L"xcopy /T /E /C /H /O /Y \"" : L"xcopy /E /C /H /O /Y \"");
+    // The target gets a backslash and the copier adds the names below it.
+    command += source.Length() >= MAX_PATH ? FileCallPath(source) : source;
     command += L"\" \"";
-    command += target;
+    command += target.Length() >= MAX_PATH - 12 ? FileCallPath(target) : target;
     command += L"\\\"";
     return command;
+}
+
+C_WString SystemCopierPath() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n > MAX_PATH) {
+        return C_WString();
+    }
+    C_WString path(folder);
+    path += L"\\xcopy.exe";
+    return path;
 }

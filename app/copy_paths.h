@@ -4,22 +4,49 @@
 
 // Path rules of a copy run, kept apart from the dialog so they can be checked on their own.
 
+// The longest source or destination a run takes, as the dialog's edits hold it. A longer
+// path is refused, never cut: a cut path names another folder.
+constexpr int kMaxCopyPathUnits = 2047;
+// The longest path the platform takes in its \\?\ form.
+constexpr int kMaxLongPathUnits = 32767;
+// The longest name of one folder.
+constexpr int kMaxNameUnits = 255;
+
 // Every trailing "\" or "/" removed, then every "/" turned into "\".
 ktora::C_WString NormalizeCopyPath(ktora::C_WString const& path);
 
 // True when a run from source into destination would copy a folder into itself: both name the
 // same folder, the destination is the source's parent (the container would be the source), or
-// the destination lies inside the source. Paths are made absolute and compared without regard
-// to case, as Windows compares them. Either path empty gives false.
-bool IsSelfCopy(ktora::C_WString const& source, ktora::C_WString const& destination);
+// the destination lies inside the source. Paths are made absolute (\\?\ and \\?\UNC\ forms
+// too) and compared without regard to case, as Windows compares them; with checkIdentity the
+// folders are also compared by identity (volume serial number and file index of the source,
+// its parent and every existing ancestor of the destination), which sees through links,
+// junctions and second drive letters. Either path empty gives false.
+bool IsSelfCopy(ktora::C_WString const& source, ktora::C_WString const& destination,
+                bool checkIdentity = true);
+
+// True when a joining text holds a character that no folder name can hold (a control
+// character or one of "<>|?*: and the double quote, which would also end the quoted target
+// of the command line). "\" and "/" make subfolders and are allowed.
+bool HasBadNameCharacter(ktora::C_WString const& text);
 
 // True when a copy's folder name (joining texts may add "\" or "/", which make subfolders)
 // names a folder inside the container: no part that is only dots and blanks (".." would leave
-// the container), no device name ("nul", "com1", also with an extension) and no character that
-// a folder name cannot hold (a double quote would also end the quoted target of the command
-// line).
+// the container), no device name ("nul", "com1", also with an extension), no part longer than
+// a folder name can be and no character that a folder name cannot hold.
 bool IsUsableCopyName(ktora::C_WString const& folderName);
 
-// The command line of one copy: xcopy with its switches, the quoted source and the quoted
-// target folder with a trailing backslash.
-ktora::C_WString MakeCopyCommand(ktora::C_WString const& source, ktora::C_WString const& target);
+// The form of path that file calls take at any length: paths of MAX_PATH and beyond in their
+// absolute \\?\ form (\\?\UNC\ for a share), shorter ones as they are.
+ktora::C_WString FileCallPath(ktora::C_WString const& path);
+
+// The command line of one copy: xcopy with its switches (/T /E … for the folder structure
+// alone), the quoted source and the quoted target folder with a trailing backslash. Paths too
+// long for the usual form go in their \\?\ form.
+ktora::C_WString MakeCopyCommand(ktora::C_WString const& source, ktora::C_WString const& target,
+                                 bool treeOnly = false);
+
+// The system's copier by its full path (the system folder's xcopy.exe), so that no xcopy.exe
+// beside the program or in the current folder runs in its place. Empty when the system folder
+// cannot be found.
+ktora::C_WString SystemCopierPath();

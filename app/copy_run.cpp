@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
-#include "app/NamingRules.h"
+#include <memory>
+#include <vector>
+
+#include "app/TreeListing.h"
 #include "app/copy_messages.h"
 #include "app/copy_paths.h"
-#include "ktora/file/C_Find.h"
 #include "ktora/file/ktora_file.h"
 #include "ktora/file/ktora_lastname.h"
 #include "ktora/thread/C_Process.h"
@@ -15,170 +17,254 @@ using ktora::common::Pointer;
 
 namespace {
 
-// C_Find's folder test: the folder exists and can be entered.
 bool CanEnter(C_WString const& folder) {
-    ktora::C_Find probe;
-    return probe.SetVtlDir(folder) != 0;
+    DWORD attributes = GetFileAttributesW(FileCallPath(folder).GetString());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// The dialog's edits hold at most 2047 characters; options and profiles are cut the same way.
-C_WString Cut(C_WString const& text) {
-    const int kMaxUnits = 2047;
-    return text.Length() > kMaxUnits ? text.SubString(0, kMaxUnits - 1) : text;
+// outinfo.txt: created or opened for reading and writing, binary.
+constexpr int kOutInfoOpenFlags = 0x8102;
+// Permission mode of a new folder; no effect on this platform.
+constexpr int kFolderMode = 511;
+
+// True when the code page holds the line exactly (no "?" or look-alike put in).
+bool CodePageHolds(C_WString const& line) {
+    int length = line.Length();
+    if (length == 0) {
+        return true;
+    }
+    int bytes = WideCharToMultiByte(CP_ACP, 0, line.GetString(), length, nullptr, 0, nullptr,
+                                    nullptr);
+    if (bytes <= 0) {
+        return false;
+    }
+    std::vector<char> narrow(static_cast<size_t>(bytes));
+    WideCharToMultiByte(CP_ACP, 0, line.GetString(), length, narrow.data(), bytes, nullptr,
+                        nullptr);
+    int units = MultiByteToWideChar(CP_ACP, 0, narrow.data(), bytes, nullptr, 0);
+    std::vector<wchar_t> back(static_cast<size_t>(units > 0 ? units : 0));
+    if (units != length ||
+        MultiByteToWideChar(CP_ACP, 0, narrow.data(), bytes, back.data(), units) != units) {
+        return false;
+    }
+    return std::equal(back.begin(), back.end(), line.GetString());
+}
+
+// One copy handed to a copier.
+struct Copy {
+    int index = 0;
+    C_WString folder; // below the container
+    C_WString target;
+    std::unique_ptr<ktora::C_Process> process;
+    bool closing = false; // asked to close on abort
+};
+
+// Exit codes of the copier: 0 copied, 1 nothing to copy, 2 interrupted by the user.
+constexpr int kCopierDone = 0;
+constexpr int kCopierNothing = 1;
+
+// Time left from the copies finished so far, in milliseconds; -1 before the first.
+long long Remaining(unsigned elapsed, int done, int count) {
+    if (done <= 0) {
+        return -1;
+    }
+    return static_cast<long long>(elapsed) * (count - done) / done;
 }
 
 } // namespace
 
 Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& front) {
-    C_WString source = NormalizeCopyPath(Cut(settings.source));
-    C_WString destination = NormalizeCopyPath(Cut(settings.destination));
-    if (source == destination || IsSelfCopy(source, destination)) {
-        front.Tell(kTellSameFolder, kTitleMessage);
-        return Pointer<CopyState>();
-    }
-    if (destination.Empty()) {
-        front.Tell(kTellBadDestination, kTitleMessage);
-        return Pointer<CopyState>();
-    }
-    // A drive root ("E:") or a dot path has no last name to name the container after: the
-    // container would be no folder, the destination itself or its parent.
-    if (source.Empty() || !CanEnter(source) ||
-        !IsUsableCopyName(ktora::common::ktora_GetLastName(source))) {
-        front.Tell(kTellBadSource, kTitleMessage);
-        return Pointer<CopyState>();
-    }
-    C_WString container = destination;
-    container += L"\\";
-    container += ktora::common::ktora_GetLastName(source);
+    return PrepareCopyRun(MakeCopyPlan(settings), front);
+}
 
-    if (!settings.count_valid || settings.count <= 0) {
-        front.Tell(kTellBadCount, kTitleMessage);
+Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int jobs) {
+    if (plan.IsRefused()) {
+        front.Tell(RefusalText(plan.refusal), kTitleMessage);
         return Pointer<CopyState>();
-    }
-    {
-        // The joining texts may make subfolders, but no copy may land outside the container
-        // (xcopy would overwrite there without asking) or under a name no folder can have
-        // ("com" + 1 is a device). A counter text of five or more characters cannot complete a
-        // device name, so the first 10000 names stand for every later one.
-        CopyState names;
-        names.is_number = CounterIsNumber(settings.counter_kind);
-        names.name_order = FolderRuleCode(settings.dir_rule);
-        names.dir_cat1 = Cut(settings.dir_cat1);
-        names.dir_cat2 = Cut(settings.dir_cat2);
-        C_WString lastName = ktora::common::ktora_GetLastName(source);
-        int checks = settings.count < 10000 ? settings.count : 10000;
-        for (int i = 0; i < checks; ++i, StepCounter(names)) {
-            if (!IsUsableCopyName(MakeFolderName(names, lastName))) {
-                front.Tell(kTellBadDestination, kTitleMessage);
-                return Pointer<CopyState>();
-            }
-        }
     }
     if (!front.Ask(kAskRun, kTitleConfirm)) {
         return Pointer<CopyState>();
     }
-    ktora::common::ktora_CreateDirectory(container, 511);
-    if (!CanEnter(container)) {
+    // Before anything is written: folders of an earlier run would be written over.
+    ExistingTargets existing = FindExistingTargets(plan);
+    if (!existing.known || existing.Count() > 0) {
+        C_WString count = existing.known ? C_WString::Stringf(L"%d", existing.Count())
+                                         : C_WString(L"?");
+        C_WString question = C_WString::Stringf(kAskOverwrite, count.GetString());
+        if (!front.Ask(question.GetString(), kTitleConfirm, true)) {
+            return Pointer<CopyState>();
+        }
+    }
+    ktora::common::ktora_CreateDirectory(FileCallPath(plan.container), kFolderMode);
+    if (!CanEnter(plan.container)) {
         front.Tell(kTellBadDestination, kTitleMessage);
         return Pointer<CopyState>();
     }
-    if (settings.count >= 100 && !front.Ask(kAskMany, kTitleConfirm)) {
+    if (plan.count >= 100 && !front.Ask(kAskMany, kTitleConfirm)) {
         return Pointer<CopyState>();
     }
 
     Pointer<CopyState> state(new CopyState());
     CopyState& s = *state;
-    s.is_number = CounterIsNumber(settings.counter_kind);
-    s.number = 1;
-    s.letters = L"a";
-    s.name_order = FolderRuleCode(settings.dir_rule);
-    s.text_order = TextRuleCode(settings.txt_rule);
-    s.make_count = settings.count;
-    s.dir_cat1 = Cut(settings.dir_cat1);
-    s.dir_cat2 = Cut(settings.dir_cat2);
-    s.txt_cat1 = Cut(settings.txt_cat1);
-    s.txt_cat2 = Cut(settings.txt_cat2);
-    s.txt_cat3 = Cut(settings.txt_cat3);
-    s.txt_front = Cut(settings.txt_front);
-    s.dest_dir = container;
-    s.src_dir = source;
-    if (settings.text_output) {
-        C_WString outInfo = container;
+    static_cast<CopyNaming&>(s) = plan.first;
+    s.make_count = plan.count;
+    s.dest_dir = plan.container;
+    s.src_dir = plan.source;
+    s.tree_only = plan.tree_only;
+    s.jobs = jobs < 1 ? 1 : (jobs > kMaxJobs ? kMaxJobs : jobs);
+    if (plan.text_output) {
+        C_WString outInfo = plan.container;
         outInfo += L"\\outinfo.txt";
         // A summary file that cannot be opened (another program holds it) does not stop the
         // run, but the completion message says so: an old outinfo.txt must not pass for this
         // run's.
-        if (!s.out_info.Open(outInfo, 0x8102) || !s.out_info.SetEndFile(0)) {
+        if (!s.out_info.Open(FileCallPath(outInfo), kOutInfoOpenFlags) ||
+            !s.out_info.SetEndFile(0)) {
             s.out_info_lost = true;
         }
     }
     return state;
 }
 
-int RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& front) {
+RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& front) {
     front.RunStarted();
-    C_WString lastName = ktora::common::ktora_GetLastName(s.dest_dir);
-    bool aborted = false;
-    int failed = 0;
-    for (int i = 0; i < s.make_count; ++i) {
-        if (abort) {
-            aborted = true;
-            break;
-        }
-        C_WString folder = MakeFolderName(s, lastName);
-        C_WString target = s.dest_dir;
-        target += L"\\";
-        target += folder;
-        // The line goes out before the copy is made, so an interrupted copy is listed too.
-        ktora::C_String line = MakeTextLine(s, folder).ToString();
-        if (s.out_info.IsOpen() && s.out_info.WriteLineA(line) < line.Length() + 2) {
-            s.out_info_lost = true; // a full disk, for instance
-        }
-        front.CopyStarting(i, s.make_count, target);
+    const DWORD began = GetTickCount();
+    const C_WString lastName = ktora::common::ktora_GetLastName(s.dest_dir);
+    const C_WString copier = SystemCopierPath();
+    // The source as it is now: every copy is checked against it.
+    TreeListing source;
+    const bool sourceListed = source.Take(s.src_dir);
 
-        ktora::C_Process process;
-        C_WString command = MakeCopyCommand(s.src_dir, target);
-        // A copier that cannot be started is not reported: that copy is simply missing.
-        bool started = process.Run(command.GetString(), SW_SHOW, 0, 0, nullptr, nullptr, nullptr,
-                                   nullptr) != 0xFFFFFFFFul;
+    std::vector<Copy> running;
+    std::vector<C_WString> failedNames;
+    CopyProgress progress;
+    progress.count = s.make_count;
+    auto stamp = [&]() {
+        progress.elapsed_ms = GetTickCount() - began;
+        progress.remaining_ms = Remaining(progress.elapsed_ms, progress.done, progress.count);
+    };
+    auto finish = [&](Copy const& copy, bool made) {
+        ++progress.done;
+        if (!made) {
+            ++progress.failed;
+            failedNames.push_back(copy.folder);
+        }
+        progress.index = copy.index;
+        progress.target = copy.target;
+        stamp();
+        front.CopyFinished(progress, made);
+    };
+
+    int next = 0;
+    bool aborted = false;
+    for (;;) {
         if (abort) {
-            // Started just as the abort came: it is asked to close like any running copy.
-            process.TryExit();
             aborted = true;
             break;
         }
-        int waited = 2;
-        while ((waited = process.Join(100)) == 1) {
+        // Start copies, in counter order, while a copier is free.
+        while (next < s.make_count && static_cast<int>(running.size()) < s.jobs && !abort) {
+            Copy copy;
+            copy.index = next++;
+            CopyNaming naming = NamingAt(s, copy.index);
+            C_WString folder = MakeFolderName(naming, lastName);
+            copy.folder = folder;
+            copy.target = s.dest_dir;
+            copy.target += L"\\";
+            copy.target += folder;
+            // The line goes out before the copy is made, so an interrupted copy is listed too.
+            C_WString wide = MakeTextLine(naming, folder);
+            ktora::C_String line = wide.ToString();
+            if (s.out_info.IsOpen()) {
+                if (s.out_info.WriteLineA(line) < line.Length() + 2) {
+                    s.out_info_lost = true; // a full disk, for instance
+                }
+                if (!s.out_info_inexact && !CodePageHolds(wide)) {
+                    s.out_info_inexact = true;
+                }
+            }
+            progress.index = copy.index;
+            progress.target = copy.target;
+            stamp();
+            front.CopyStarting(progress);
+
+            copy.process.reset(new ktora::C_Process());
+            C_WString command = MakeCopyCommand(s.src_dir, copy.target, s.tree_only);
+            // The system's copier by its full path: never an xcopy.exe beside the program or
+            // in the current folder.
+            bool started = !copier.Empty() &&
+                           copy.process->RunApplication(copier.GetString(), command.GetString(),
+                                                        SW_SHOW, 0) != 0xFFFFFFFFul;
+            if (!started) {
+                finish(copy, false); // a copier that cannot be started: the copy failed
+                continue;
+            }
+            running.push_back(std::move(copy));
+        }
+        if (running.empty()) {
+            break; // every copy handled
+        }
+        if (abort) {
+            aborted = true;
+            break;
+        }
+        // Wait a little on each running copier; handle those that ended.
+        const unsigned long slice = running.size() > 1 ? 100 / running.size() : 100;
+        for (size_t k = 0; k < running.size();) {
+            Copy& copy = running[k];
+            int waited = copy.process->Join(slice);
+            if (waited == 1) {
+                ++k;
+                continue;
+            }
+            int known = 0;
+            int code = waited == 0 ? copy.process->GetExitCode(&known) : -1;
+            // Only a copier that ended on its own with success made a copy, and only when the
+            // copy holds the whole source: a copier killed from outside may report 0 too.
+            bool made = known && (code == kCopierDone ||
+                                  (code == kCopierNothing && sourceListed && source.Files() == 0));
+            if (made) {
+                made = sourceListed && source.IsCopiedInto(copy.target, s.tree_only);
+            }
+            finish(copy, made);
+            running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
             if (abort) {
-                process.TryExit();
                 break;
             }
         }
-        if (abort) {
-            aborted = true;
-            break;
+    }
+    if (aborted) {
+        // Asked to close; those that do not are no longer waited for.
+        for (Copy& copy : running) {
+            copy.process->TryExit();
         }
-        // The copier's own errors (4: it could not start copying, 5: a write failed) mean the
-        // copy is missing or incomplete; 1 (nothing to copy, an empty source) is no failure.
-        int known = 0;
-        int code = waited == 0 ? process.GetExitCode(&known) : 0;
-        if (!started || (known && code >= 4)) {
-            ++failed;
-        }
-        StepCounter(s);
+        return RunOutcome::kAborted;
     }
     // A run that was asked to stop makes no further calls on its front: the dialog may be gone.
-    if (aborted || abort) {
-        return 0;
+    if (abort) {
+        return RunOutcome::kAborted;
     }
     front.RunCompleted();
     // The run goes on after a failed copy; the user learns about failures here.
-    C_WString done =
-        failed > 0 ? C_WString::Stringf(kTellDoneFailed, failed) : C_WString(kTellDone);
+    C_WString done = failedNames.empty()
+                         ? C_WString(kTellDone)
+                         : C_WString::Stringf(kTellDoneFailed, static_cast<int>(failedNames.size()));
+    for (size_t i = 0; i < failedNames.size() && i < kFailedNamesShown; ++i) {
+        done += L"\n";
+        done += failedNames[i];
+    }
+    if (failedNames.size() > kFailedNamesShown) {
+        done += L"\n";
+        done += kMoreFailedNames;
+    }
     if (s.out_info_lost) {
         done += L"\n";
         done += kTellSummaryLost;
     }
+    if (s.out_info_inexact) {
+        done += L"\n";
+        done += kTellSummaryInexact;
+    }
     front.Tell(done.GetString(), kTitleMessage);
-    return failed > 0 || s.out_info_lost ? 2 : 1;
+    return failedNames.empty() && !s.out_info_lost ? RunOutcome::kDone : RunOutcome::kFailures;
 }

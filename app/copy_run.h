@@ -1,21 +1,37 @@
 #pragma once
-// The copy run, one implementation for every front end: the checks and questions before a run,
-// and the loop that makes the copies.
+// The copy run, one implementation for every front end: the questions before a run, and the
+// loop that makes the copies of a plan.
 #include <atomic>
 
+#include "app/CopyPlan.h"
 #include "app/CopySettings.h"
 #include "app/CopyState.h"
 #include "app/I_CopyFront.h"
 #include "ktora/string/Pointer.h"
 
-// Normalises and checks the settings, asks the questions, creates the container folder and
-// opens outinfo.txt when asked for. The run record, or a null pointer when a check refused
-// the run (its message told) or a question was answered No.
-ktora::common::Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& front);
+// How a run ended; the batch front's exit code maps from it.
+enum class RunOutcome {
+    kAborted,   // stopped on abort: no completion message
+    kDone,      // every copy made (the completion message told)
+    kFailures,  // the run ended, but some copy failed or outinfo.txt could not be written
+                // (the completion message says so)
+};
 
-// Makes the copies of a prepared run, one copier process at a time. abort is polled between
-// steps and while a copier runs (which is then asked to close). 1 when every copy was made
-// (the completion message told), 2 when the run ended but some copier could not be started or
-// reported an error (exit code 4 or more), or outinfo.txt was asked for and could not be
-// written (the completion message says so), 0 when the run stopped on abort.
-int RunCopies(CopyState& state, std::atomic<int> const& abort, I_CopyFront& front);
+// The most copiers a run may start at once.
+constexpr int kMaxJobs = 8;
+
+// Tells a refused plan's message, or asks the questions (run, overwrite, many copies), creates
+// the container folder and opens outinfo.txt when asked for. The run record, or a null
+// pointer when the plan was refused (its message told), a question was answered No or the
+// container could not be made.
+ktora::common::Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front,
+                                                 int jobs = 1);
+// The same from settings: MakeCopyPlan first.
+ktora::common::Pointer<CopyState> PrepareCopyRun(CopySettings const& settings,
+                                                 I_CopyFront& front);
+
+// Makes the copies of a prepared run, up to state.jobs copiers at once. abort is polled
+// between steps and while copiers run (which are then asked to close). A copy counts as made
+// only when its copier ended on its own with success and the copy holds every folder and
+// every file (same size) of the source.
+RunOutcome RunCopies(CopyState& state, std::atomic<int> const& abort, I_CopyFront& front);

@@ -1,22 +1,174 @@
 #include "app/profile.h"
 
+#include <windows.h>
+
+#include <climits>
+#include <functional>
+#include <string>
+
 #include "ktora/file/C_IniFile.h"
+#include "ktora/string/C_Integer.h"
 
 using ktora::C_String;
 using ktora::C_WString;
 
 namespace {
 
-C_WString Text(ktora::C_IniFile& ini, char const* key) {
-    C_WString value;
-    value = ini.GetStr(C_String(key));
-    return value;
-}
+// Profiles are a few lines; a larger file is read as it always was.
+constexpr DWORD kMaxDecodedBytes = 1 << 20;
 
 void SetIfGiven(C_WString const& value, C_WString* target) {
     if (!value.Empty()) {
         *target = value;
     }
+}
+
+bool ReadBytes(C_WString const& path, std::string* bytes) {
+    HANDLE h = CreateFileW(path.GetString(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    LARGE_INTEGER size = {};
+    bool ok = GetFileSizeEx(h, &size) && size.QuadPart <= kMaxDecodedBytes;
+    if (ok) {
+        bytes->resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        ok = bytes->empty() ||
+             (ReadFile(h, &(*bytes)[0], static_cast<DWORD>(bytes->size()), &read, nullptr) &&
+              read == bytes->size());
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+bool HasNonAscii(std::string const& bytes) {
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The profile's text when it is UTF-16 or UTF-8; false for the system code page.
+bool DecodeUnicode(std::string const& bytes, std::wstring* text) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        size_t units = (bytes.size() - 2) / 2;
+        text->resize(units);
+        for (size_t i = 0; i < units; ++i) {
+            (*text)[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
+                                              (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
+        }
+        return true;
+    }
+    size_t start = 0;
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        start = 3;
+    } else if (!HasNonAscii(bytes)) {
+        return false; // plain ASCII reads the same either way
+    }
+    const char* data = bytes.data() + start;
+    int length = static_cast<int>(bytes.size() - start);
+    if (length == 0) {
+        text->clear();
+        return true;
+    }
+    // Strict: a Shift_JIS file is almost never valid UTF-8, and is then read as before.
+    int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, length, nullptr, 0);
+    if (units <= 0) {
+        return false;
+    }
+    text->resize(static_cast<size_t>(units));
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, length, &(*text)[0], units);
+    return true;
+}
+
+// The key lines of a decoded profile, by the settings-file rules: a line ends at CR LF, LF or
+// a lone CR; lines starting with "#" or a space hold no key; the key runs to the first space
+// or "="; an "=" must follow before the value, which runs to the line's end. The first line
+// holding the key counts. Empty when the key is missing.
+C_WString ValueIn(std::wstring const& text, wchar_t const* key) {
+    const std::wstring wanted = key;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos) {
+            end = text.size();
+        }
+        std::wstring line = text.substr(start, end - start);
+        start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
+        line = line.substr(0, line.find(L'\0'));
+        if (line.empty() || line[0] == L'#' || line[0] == L' ') {
+            continue;
+        }
+        size_t keyLength = line.find_first_of(L" =");
+        if (keyLength == std::wstring::npos || line.compare(0, keyLength, wanted) != 0 ||
+            keyLength != wanted.size()) {
+            continue;
+        }
+        size_t i = keyLength;
+        bool equals = false;
+        for (; i < line.size(); ++i) {
+            if (line[i] == L'=') {
+                equals = true;
+            } else if (line[i] != L' ' && equals) {
+                break;
+            }
+        }
+        if (equals) {
+            return C_WString(line.substr(i).c_str());
+        }
+    }
+    return C_WString();
+}
+
+// True when a count text that parsed to the largest int stands for more than that.
+bool BeyondIntRange(C_WString const& text) {
+    std::wstring digits;
+    for (wchar_t const* p = text.GetString(); *p; ++p) {
+        if (*p >= L'0' && *p <= L'9') {
+            digits += *p;
+        } else if (*p >= 0xFF10 && *p <= 0xFF19) {
+            digits += static_cast<wchar_t>(L'0' + (*p - 0xFF10));
+        } else if (!digits.empty()) {
+            break;
+        }
+    }
+    size_t first = digits.find_first_not_of(L'0');
+    if (first == std::wstring::npos) {
+        return false;
+    }
+    digits.erase(0, first);
+    return digits.size() > 10 || (digits.size() == 10 && digits > L"2147483647");
+}
+
+void Fill(std::function<C_WString(char const*)> const& text,
+          std::function<int(char const*)> const& number, ProfileValues* values) {
+    ProfileValues v;
+    v.texts.txt_cat1 = text("txt_cat1");
+    v.texts.txt_cat2 = text("txt_cat2");
+    v.texts.txt_cat3 = text("txt_cat3");
+    v.texts.txt_front = text("txt_front");
+    v.texts.dir_cat1 = text("dir_cat1");
+    v.texts.dir_cat2 = text("dir_cat2");
+    int dirRule = number("dir_rule");
+    v.dir_rule = dirRule < 0 ? 0 : dirRule;
+    v.dir_type = number("dir_type") == 1 ? 1 : 0;
+    int txtRule = number("txt_rule");
+    v.txt_rule = txtRule < 0 ? 0 : txtRule;
+    v.txt_enable = number("txt_enable") > 0;
+    int count = number("make_count");
+    v.make_count = count > 0 ? count : 0;
+    if (count == INT_MAX && BeyondIntRange(text("make_count"))) {
+        v.make_count = 0;
+        v.make_count_out_of_range = true;
+    }
+    v.dir_start = text("dir_start");
+    v.dir_width = text("dir_width");
+    v.dir_tree_only = number("dir_tree_only") > 0;
+    *values = v;
 }
 
 } // namespace
@@ -26,40 +178,51 @@ bool ReadProfile(C_WString const& path, ProfileValues* values) {
     if (!ini.IsOpen()) {
         return false;
     }
-    ProfileValues v;
-    v.txt_cat1 = Text(ini, "txt_cat1");
-    v.txt_cat2 = Text(ini, "txt_cat2");
-    v.txt_cat3 = Text(ini, "txt_cat3");
-    v.txt_front = Text(ini, "txt_front");
-    v.dir_cat1 = Text(ini, "dir_cat1");
-    v.dir_cat2 = Text(ini, "dir_cat2");
-    int dirRule = ini.GetInt(C_String("dir_rule"));
-    v.dir_rule = dirRule < 0 ? 0 : dirRule;
-    v.dir_type = ini.GetInt(C_String("dir_type")) == 1 ? 1 : 0;
-    int txtRule = ini.GetInt(C_String("txt_rule"));
-    v.txt_rule = txtRule < 0 ? 0 : txtRule;
-    v.txt_enable = ini.GetInt(C_String("txt_enable")) > 0;
-    int count = ini.GetInt(C_String("make_count"));
-    v.make_count = count > 0 ? count : 0;
-    *values = v;
+    std::string bytes;
+    std::wstring decoded;
+    if (ReadBytes(path, &bytes) && DecodeUnicode(bytes, &decoded)) {
+        Fill([&decoded](char const* key) { return ValueIn(decoded, C_WString(key).GetString()); },
+             [&decoded](char const* key) {
+                 C_WString value = ValueIn(decoded, C_WString(key).GetString());
+                 return value.Empty() ? -1 : ktora::C_Integer::ParseIntW(value);
+             },
+             values);
+        return true;
+    }
+    Fill(
+        [&ini](char const* key) {
+            C_WString value;
+            value = ini.GetStr(C_String(key));
+            return value;
+        },
+        [&ini](char const* key) { return ini.GetInt(C_String(key)); }, values);
     return true;
 }
 
 void ApplyProfile(ProfileValues const& v, CopySettings* s) {
-    SetIfGiven(v.txt_cat1, &s->txt_cat1);
-    SetIfGiven(v.txt_cat2, &s->txt_cat2);
-    SetIfGiven(v.txt_cat3, &s->txt_cat3);
-    SetIfGiven(v.txt_front, &s->txt_front);
-    SetIfGiven(v.dir_cat1, &s->dir_cat1);
-    SetIfGiven(v.dir_cat2, &s->dir_cat2);
+    SetIfGiven(v.texts.txt_cat1, &s->texts.txt_cat1);
+    SetIfGiven(v.texts.txt_cat2, &s->texts.txt_cat2);
+    SetIfGiven(v.texts.txt_cat3, &s->texts.txt_cat3);
+    SetIfGiven(v.texts.txt_front, &s->texts.txt_front);
+    SetIfGiven(v.texts.dir_cat1, &s->texts.dir_cat1);
+    SetIfGiven(v.texts.dir_cat2, &s->texts.dir_cat2);
     // An index past the end of a rule list leaves the dialog's combo without a selection,
     // which the run reads as -1.
-    s->dir_rule = v.dir_rule < 3 ? v.dir_rule : -1;
+    s->dir_rule = v.dir_rule < kFolderRuleCount ? v.dir_rule : -1;
     s->counter_kind = v.dir_type;
-    s->txt_rule = v.txt_rule < 4 ? v.txt_rule : -1;
+    s->txt_rule = v.txt_rule < kTextRuleCount ? v.txt_rule : -1;
     s->text_output = v.txt_enable;
     if (v.make_count > 0) {
         s->count = v.make_count;
         s->count_valid = true;
+    } else if (v.make_count_out_of_range) {
+        s->count_valid = false;
     }
+    if (!v.dir_start.Empty()) {
+        s->start_valid = ParseCountText(v.dir_start, &s->start);
+    }
+    if (!v.dir_width.Empty()) {
+        s->width_valid = ParseCountText(v.dir_width, &s->width);
+    }
+    s->tree_only = v.dir_tree_only;
 }

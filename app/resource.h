@@ -27,3 +27,11 @@
 #define IDC_TXT_CAT3_LABEL 1022
 #define IDC_TXT_RULE_LABEL 1023
 #define IDC_TXT_FRONT_LABEL 1024
+// Added below the original controls, in free space of the template.
+#define IDC_PREVIEW_NAMES 1030 // the names a run would make, or where a run stands
+#define IDC_PREVIEW_LINE 1031  // the first text line, or the reason a run would be refused
+#define IDC_DIR_START_LABEL 1032
+#define IDC_DIR_START 1033 // first sequence number
+#define IDC_DIR_WIDTH_LABEL 1034
+#define IDC_DIR_WIDTH 1035 // digits of the sequence number
+#define IDC_TREE_ONLY 1036 // copy the folder structure alone

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 
 #include "app/C_BatchFront.h"
 #include "app/batch.h"
@@ -27,6 +28,8 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Libraries loaded later come from the system folder, never from beside the program.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     BatchOptions options;
     ktora::C_WString error;
     if (!ParseBatchOptions(argc, argv, &options, &error)) {
@@ -39,10 +42,15 @@ int wmain(int argc, wchar_t** argv) {
         C_BatchFront::Write(STD_OUTPUT_HANDLE, BatchUsage());
         return kBatchDone;
     }
+    C_BatchFront front(options.yes_to_all);
+    if (options.list_only) {
+        return ListBatchPlan(options.settings, front, [](std::wstring const& line) {
+            C_BatchFront::Write(STD_OUTPUT_HANDLE, (line + L"\n").c_str());
+        });
+    }
     g_runEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
-    C_BatchFront front(options.yes_to_all);
-    BatchExit result = RunBatch(options.settings, g_abort, front);
+    BatchExit result = RunBatch(options.settings, g_abort, front, options.jobs);
     if (g_runEnded != nullptr) {
         SetEvent(g_runEnded);
     }

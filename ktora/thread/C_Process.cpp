@@ -86,6 +86,23 @@ unsigned long C_Process::Run(wchar_t const* commandLine, int show, int mode, int
                              void* environment, wchar_t const* currentDirectory,
                              SECURITY_ATTRIBUTES* processAttributes,
                              SECURITY_ATTRIBUTES* threadAttributes) {
+    return Launch(nullptr, commandLine, show, mode, waitIdle, environment, currentDirectory,
+                  processAttributes, threadAttributes);
+}
+
+unsigned long C_Process::RunApplication(wchar_t const* application, wchar_t const* commandLine,
+                                        int show, int mode) {
+    if (!application || !*application) {
+        return kFailed;
+    }
+    return Launch(application, commandLine, show, mode, 0, nullptr, nullptr, nullptr, nullptr);
+}
+
+unsigned long C_Process::Launch(wchar_t const* application, wchar_t const* commandLine, int show,
+                                int mode, int waitIdle, void* environment,
+                                wchar_t const* currentDirectory,
+                                SECURITY_ATTRIBUTES* processAttributes,
+                                SECURITY_ATTRIBUTES* threadAttributes) {
     if (m_hProcess || !commandLine || mode < 0 || mode > 4) {
         return kFailed;
     }
@@ -141,7 +158,7 @@ unsigned long C_Process::Run(wchar_t const* commandLine, int show, int mode, int
     // CreateProcessW may write into the command line.
     std::vector<wchar_t> line(commandLine, commandLine + wcslen(commandLine) + 1);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, line.data(), processAttributes, threadAttributes,
+    if (!CreateProcessW(application, line.data(), processAttributes, threadAttributes,
                         piped ? TRUE : FALSE, flags, environment, currentDirectory, &si, &pi)) {
         closeAll();
         return kFailed;

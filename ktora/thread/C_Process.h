@@ -26,6 +26,10 @@ public:
                       void* environment, wchar_t const* currentDirectory,
                       SECURITY_ATTRIBUTES* processAttributes,
                       SECURITY_ATTRIBUTES* threadAttributes);
+    // Starts application, given by its full path and never searched for, with commandLine
+    // as the line the child sees (its first word need not name the application).
+    unsigned long RunApplication(wchar_t const* application, wchar_t const* commandLine,
+                                 int show, int mode);
     // A quoted program keeps its quotes; the arguments follow after a blank.
     unsigned long Run(wchar_t const* program, wchar_t const* arguments, int show, int mode,
                       int waitIdle, void* environment, wchar_t const* currentDirectory);
@@ -51,6 +55,10 @@ public:
     void Cleanup();
 
 private:
+    unsigned long Launch(wchar_t const* application, wchar_t const* commandLine, int show,
+                         int mode, int waitIdle, void* environment,
+                         wchar_t const* currentDirectory, SECURITY_ATTRIBUTES* processAttributes,
+                         SECURITY_ATTRIBUTES* threadAttributes);
     int WaitEnd(unsigned long milliseconds);
     void CacheExitCodeIfEnded();
     // Reads what the output pipe holds, at most max bytes, at offset count. Bytes read, or

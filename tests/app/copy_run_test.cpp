@@ -20,14 +20,14 @@ public:
     std::vector<std::wstring> said;
     std::vector<bool> answers; // given in order; missing answers are No
     int completed = 0;
-    bool Ask(wchar_t const* text, wchar_t const*) override {
+    bool Ask(wchar_t const* text, wchar_t const*, bool) override {
         said.push_back(std::wstring(L"? ") + text);
         size_t i = asked++;
         return i < answers.size() && answers[i];
     }
     void Tell(wchar_t const* text, wchar_t const*) override { said.push_back(text); }
     void RunStarted() override {}
-    void CopyStarting(int, int, C_WString const&) override {}
+    void CopyStarting(CopyProgress const&) override {}
     void RunCompleted() override { ++completed; }
 
 private:
@@ -84,26 +84,31 @@ TEST(CopyRun, RefusesCopiesOutsideTheContainerOrWhereNoContainerCanBe) {
         wchar_t const* cat1;
         wchar_t const* cat2;
         int rule;
+        bool badCharacter;
     };
     // A joining text that climbs out of the container, or that breaks the copier's quoting:
     // refused before the question, nothing made.
-    for (Case const& c : {Case{L"\\..\\..", L"", 1}, Case{L"/../x", L"", 0}, Case{L"", L"\\..", 0},
-                          Case{L"\" /L \"", L"", 2}}) {
-        s.dir_cat1 = c.cat1;
-        s.dir_cat2 = c.cat2;
+    // A character no folder name holds is the joining texts' fault, and the message says so.
+    for (Case const& c : {Case{L"\\..\\..", L"", 1, false}, Case{L"/../x", L"", 0, false},
+                          Case{L"", L"\\..", 0, false}, Case{L"\" /L \"", L"", 2, true},
+                          Case{L"a", L"b|c", 0, true}}) {
+        s.texts.dir_cat1 = c.cat1;
+        s.texts.dir_cat2 = c.cat2;
         s.dir_rule = c.rule;
         RecordingFront front;
         front.answers = {true, true};
         EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
         ASSERT_EQ(1u, front.said.size());
-        EXPECT_EQ(std::wstring(L"コピー先が認識できませんでした。"), front.said[0]);
+        EXPECT_EQ(std::wstring(c.badCharacter ? L"連結文字に使えない文字が含まれています。"
+                                   : L"コピー先が認識できませんでした。"),
+                  front.said[0]);
     }
     EXPECT_FALSE(batch_test::IsDir(out));
 
     // A destination that is a file, or a file where the container would go: no container can
     // be made, which the run says after the question.
-    s.dir_cat1 = L"\\sub";
-    s.dir_cat2 = L"";
+    s.texts.dir_cat1 = L"\\sub";
+    s.texts.dir_cat2 = L"";
     ASSERT_TRUE(batch_test::WriteBytes(out, "a file"));
     std::wstring out2 = dir / L"out2";
     CreateDirectoryW(out2.c_str(), nullptr);
@@ -151,7 +156,7 @@ TEST(CopyRun, RefusesARunWhoseCopyWouldBeNamedLikeADevice) {
         s.count = c.count;
         s.counter_kind = c.counterKind;
         s.dir_rule = c.rule;
-        s.dir_cat1 = c.cat1;
+        s.texts.dir_cat1 = c.cat1;
         RecordingFront front; // every question answered No
         EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
         ASSERT_EQ(1u, front.said.size());
@@ -201,7 +206,7 @@ TEST(CopyRun, QuestionsDecideAndTheRecordIsFilled) {
     // An abort before the first copy: no copy, no completion, nothing told.
     std::atomic<int> abort(1);
     RecordingFront runFront;
-    EXPECT_EQ(0, RunCopies(*state, abort, runFront));
+    EXPECT_EQ(RunOutcome::kAborted, RunCopies(*state, abort, runFront));
     EXPECT_EQ(0, runFront.completed);
     EXPECT_TRUE(runFront.said.empty());
     EXPECT_EQ(0, batch_test::CountDirs(dir / L"out\\photo"));
@@ -223,7 +228,7 @@ TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
         ktora::common::Pointer<CopyState> state = PrepareCopyRun(s, front);
         ASSERT_FALSE(state.IsNull());
         RecordingFront runFront;
-        EXPECT_EQ(1, RunCopies(*state, abort, runFront));
+        EXPECT_EQ(RunOutcome::kDone, RunCopies(*state, abort, runFront));
         ASSERT_EQ(1u, runFront.said.size());
         EXPECT_EQ(std::wstring(L"コピーが終了しました。"), runFront.said[0]);
     }
@@ -233,15 +238,24 @@ TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
     ASSERT_TRUE(DeleteFileW((blocked + L"\\a.txt").c_str()));
     ASSERT_TRUE(RemoveDirectoryW(blocked.c_str()));
     ASSERT_TRUE(batch_test::WriteBytes(blocked, "in the way"));
+    {
+        // The earlier copies would be written over: asked after the run's question, No by
+        // default, and No leaves everything as it was.
+        RecordingFront front;
+        front.answers = {true, false};
+        EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
+        ASSERT_EQ(2u, front.said.size());
+        EXPECT_EQ(L"? コピー先に同じ名前のフォルダが 2 個あります。上書きしますか？", front.said[1]);
+    }
     RecordingFront front;
-    front.answers = {true};
+    front.answers = {true, true};
     ktora::common::Pointer<CopyState> state = PrepareCopyRun(s, front);
     ASSERT_FALSE(state.IsNull());
     RecordingFront runFront;
-    EXPECT_EQ(2, RunCopies(*state, abort, runFront));
+    EXPECT_EQ(RunOutcome::kFailures, RunCopies(*state, abort, runFront));
     EXPECT_EQ(1, runFront.completed);
     ASSERT_EQ(1u, runFront.said.size());
-    EXPECT_EQ(std::wstring(L"コピーが終了しました。\n1 個のコピーに失敗しました。"),
+    EXPECT_EQ(std::wstring(L"コピーが終了しました。\n1 個のコピーに失敗しました。\nphoto2"),
               runFront.said[0]);
     EXPECT_TRUE(batch_test::IsFile(container + L"\\photo3\\a.txt"));
     EXPECT_TRUE(batch_test::IsFile(blocked));
@@ -266,12 +280,13 @@ TEST(CopyRun, ASummaryThatCannotBeWrittenIsNotPassedOverInSilence) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     RecordingFront front;
-    front.answers = {true};
+    front.answers = {true, true}; // outinfo.txt is there: the overwrite question
+    
     ktora::common::Pointer<CopyState> state = PrepareCopyRun(s, front);
     ASSERT_FALSE(state.IsNull());
     std::atomic<int> abort(0);
     RecordingFront runFront;
-    EXPECT_EQ(2, RunCopies(*state, abort, runFront));
+    EXPECT_EQ(RunOutcome::kFailures, RunCopies(*state, abort, runFront));
     ASSERT_EQ(1u, runFront.said.size());
     EXPECT_EQ(std::wstring(L"コピーが終了しました。\noutinfo.txt を書き込めませんでした。"),
               runFront.said[0]);
@@ -283,7 +298,7 @@ TEST(Profile, LoadingFollowsTheDialogsRules) {
     TempDir dir;
     std::wstring path = dir / L"p.txt";
     CopySettings s;
-    s.dir_cat1 = L"keep";
+    s.texts.dir_cat1 = L"keep";
     s.count = 5;
     s.text_output = true;
     s.txt_rule = 2;
@@ -295,8 +310,8 @@ TEST(Profile, LoadingFollowsTheDialogsRules) {
     ProfileValues v;
     ASSERT_TRUE(ReadProfile(C_WString(path.c_str()), &v));
     ApplyProfile(v, &s);
-    EXPECT_EQ(std::wstring(L"keep"), s.dir_cat1.GetString());
-    EXPECT_EQ(std::wstring(L"前"), s.txt_front.GetString());
+    EXPECT_EQ(std::wstring(L"keep"), s.texts.dir_cat1.GetString());
+    EXPECT_EQ(std::wstring(L"前"), s.texts.txt_front.GetString());
     EXPECT_EQ(-1, s.dir_rule); // past the list: no selection, as in the dialog
     EXPECT_EQ(0, s.counter_kind);
     EXPECT_EQ(0, s.txt_rule);
@@ -330,7 +345,8 @@ TEST(Profile, BrokenFilesGiveValuesTheRunCanTake) {
         ASSERT_TRUE(ReadProfile(C_WString(path.c_str()), &v));
         ApplyProfile(v, &s);
         EXPECT_GE(v.make_count, 0);
-        EXPECT_TRUE(s.count_valid);
+        // A count beyond the int range is refused as /n and the dialog refuse it, never cut.
+        EXPECT_EQ(path != huge, s.count_valid);
         EXPECT_GT(s.count, 0);
         EXPECT_TRUE(s.dir_rule >= -1 && s.dir_rule < 3) << s.dir_rule;
         EXPECT_TRUE(s.txt_rule >= -1 && s.txt_rule < 4) << s.txt_rule;
@@ -344,7 +360,7 @@ TEST(Profile, BrokenFilesGiveValuesTheRunCanTake) {
         if (path == huge) {
             EXPECT_EQ(-1, s.dir_rule);
             EXPECT_EQ(0, s.txt_rule);
-            EXPECT_EQ(1 << 20, s.txt_front.Length());
+            EXPECT_EQ(1 << 20, s.texts.txt_front.Length());
         }
     }
 }
@@ -374,7 +390,7 @@ TEST(Batch, CountTextAndOptions) {
     ASSERT_EQ(1, ParseBatchOptions(static_cast<int>(argv.size()), argv.data(), &o, &error));
     EXPECT_EQ(std::wstring(L"s"), o.settings.source.GetString());
     EXPECT_EQ(std::wstring(L"d"), o.settings.destination.GetString());
-    EXPECT_EQ(std::wstring(L"t1"), o.settings.txt_cat1.GetString());
+    EXPECT_EQ(std::wstring(L"t1"), o.settings.texts.txt_cat1.GetString());
     EXPECT_TRUE(o.settings.text_output);
     EXPECT_EQ(1, o.settings.counter_kind);
     EXPECT_TRUE(o.yes_to_all);

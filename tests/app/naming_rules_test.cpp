@@ -8,13 +8,12 @@ using ktora::C_WString;
 
 namespace {
 
-// Fills in place: the record owns its summary file and is not copied.
-void worked_example(CopyState& s) {
-    s.dir_cat1 = L"_";
-    s.dir_cat2 = L"x";
-    s.txt_front = L"ID:";
-    s.txt_cat1 = L"A";
-    s.txt_cat3 = L"C";
+void worked_example(CopyNaming& s) {
+    s.texts.dir_cat1 = L"_";
+    s.texts.dir_cat2 = L"x";
+    s.texts.txt_front = L"ID:";
+    s.texts.txt_cat1 = L"A";
+    s.texts.txt_cat3 = L"C";
 }
 
 std::wstring str(const C_WString& s) {
@@ -24,12 +23,12 @@ std::wstring str(const C_WString& s) {
 } // namespace
 
 TEST(NamingRules, StartValuesOfARun) {
-    CopyState s;
+    CopyNaming s;
     EXPECT_TRUE(s.is_number);
     EXPECT_EQ(1, s.number);
     EXPECT_EQ(L"a", str(s.letters));
-    EXPECT_TRUE(s.dir_cat1.Empty());
-    EXPECT_TRUE(s.txt_front.Empty());
+    EXPECT_TRUE(s.texts.dir_cat1.Empty());
+    EXPECT_TRUE(s.texts.txt_front.Empty());
 }
 
 TEST(NamingRules, LabelTablesInComboOrder) {
@@ -82,7 +81,7 @@ TEST(NamingRules, WorkedExamples) {
         {false, 1, L"aa", 0, L"photoaa_x", 3, L"ID:A.C/photoaa_x"},
     };
     for (const Row& row : rows) {
-        CopyState s;
+        CopyNaming s;
         worked_example(s);
         s.is_number = row.isNumber;
         s.number = row.number;
@@ -96,7 +95,7 @@ TEST(NamingRules, WorkedExamples) {
 }
 
 TEST(NamingRules, FiveLetterCopiesWithoutJoiningTexts) {
-    CopyState s;
+    CopyNaming s;
     s.is_number = false;
     std::wstring names;
     for (int i = 0; i < 5; ++i) {
@@ -114,7 +113,7 @@ TEST(NamingRules, LetterSequenceSteps) {
     EXPECT_EQ(L"aaa", str(NextLetters(L"a9")));
     EXPECT_EQ(L"aa", str(NextLetters(C_WString())));
     EXPECT_EQ(L"ac", str(NextLetters(L"ab")));
-    CopyState s;
+    CopyNaming s;
     s.is_number = false;
     std::set<std::wstring> seen;
     for (int n = 0; n <= 120; ++n) {
@@ -130,7 +129,7 @@ TEST(NamingRules, LetterSequenceSteps) {
 }
 
 TEST(NamingRules, SequenceNumberStepsWithoutLeadingZeros) {
-    CopyState s;
+    CopyNaming s;
     s.letters = L"q";
     for (int i = 1; i < 9; ++i) {
         StepCounter(s);
@@ -142,32 +141,32 @@ TEST(NamingRules, SequenceNumberStepsWithoutLeadingZeros) {
 }
 
 TEST(NamingRules, TextLineEdgeCases) {
-    CopyState s;
-    s.txt_front = L"F";
+    CopyNaming s;
+    s.texts.txt_front = L"F";
     s.text_order = 3;
-    s.txt_cat2 = L"B";
+    s.texts.txt_cat2 = L"B";
     EXPECT_EQ(L"F.B/N", str(MakeTextLine(s, L"N")));
     s.text_order = 0;
-    s.txt_cat2.Clear();
+    s.texts.txt_cat2.Clear();
     EXPECT_EQ(L"FN", str(MakeTextLine(s, L"N")));
     // Blanks are not empty.
-    s.txt_cat1 = L" ";
+    s.texts.txt_cat1 = L" ";
     s.text_order = 1;
     EXPECT_EQ(L"F .N", str(MakeTextLine(s, L"N")));
     s.text_order = 2;
-    s.txt_cat2 = L"b";
-    s.txt_cat3 = L"c";
+    s.texts.txt_cat2 = L"b";
+    s.texts.txt_cat3 = L"c";
     EXPECT_EQ(L"F .b.N.c", str(MakeTextLine(s, L"N")));
 }
 
 TEST(NamingRules, SeparatorInAJoiningTextLeavesOnlyTheLastPartInTheLine) {
-    CopyState s;
-    s.dir_cat1 = L"\\sub";
+    CopyNaming s;
+    s.texts.dir_cat1 = L"\\sub";
     s.name_order = 0;
     const C_WString folder = MakeFolderName(s, L"photo");
     EXPECT_EQ(L"photo1\\sub", str(folder));
     EXPECT_EQ(L"sub", str(MakeTextLine(s, folder)));
-    s.dir_cat1 = L"a/";
+    s.texts.dir_cat1 = L"a/";
     s.name_order = 1;
     const C_WString slash = MakeFolderName(s, L"photo");
     EXPECT_EQ(L"photoa/1", str(slash));
@@ -175,11 +174,11 @@ TEST(NamingRules, SeparatorInAJoiningTextLeavesOnlyTheLastPartInTheLine) {
 }
 
 TEST(NamingRules, JapaneseNamesAndJoiningTexts) {
-    CopyState s;
-    s.dir_cat1 = L"_写";
+    CopyNaming s;
+    s.texts.dir_cat1 = L"_写";
     s.is_number = false;
     s.name_order = 2;
     EXPECT_EQ(L"写真_写a", str(MakeFolderName(s, L"写真")));
-    s.txt_cat1 = L"表";
+    s.texts.txt_cat1 = L"表";
     EXPECT_EQ(L"写真_写a.表", str(MakeTextLine(s, MakeFolderName(s, L"写真"))));
 }

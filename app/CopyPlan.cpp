@@ -1,0 +1,314 @@
+#include "app/CopyPlan.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/copy_messages.h"
+#include "app/copy_paths.h"
+#include "ktora/file/ktora_lastname.h"
+
+using ktora::C_WString;
+
+namespace {
+
+bool CanEnter(C_WString const& folder) {
+    DWORD attributes = GetFileAttributesW(FileCallPath(folder).GetString());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// A folder name split around its counter: prefix + counter + suffix.
+struct NameParts {
+    std::wstring prefix;
+    std::wstring suffix;
+};
+
+NameParts PartsOf(CopyNaming const& n, C_WString const& lastName) {
+    std::wstring last = lastName.GetString();
+    std::wstring cat1 = n.texts.dir_cat1.GetString();
+    std::wstring cat2 = n.texts.dir_cat2.GetString();
+    switch (n.name_order) {
+    case 0:
+        return {last, cat1 + cat2};
+    case 1:
+        return {last + cat1, cat2};
+    default:
+        return {last + cat1 + cat2, std::wstring()};
+    }
+}
+
+// Lengths of the folder name's part that holds the counter, and of the whole name, for a
+// counter of counterLength characters.
+void NameLengths(NameParts const& parts, long long counterLength, long long* partLength,
+                 long long* nameLength) {
+    size_t head = parts.prefix.find_last_of(L"\\/");
+    head = head == std::wstring::npos ? 0 : head + 1;
+    size_t tail = parts.suffix.find_first_of(L"\\/");
+    tail = tail == std::wstring::npos ? parts.suffix.size() : tail;
+    *partLength = static_cast<long long>(parts.prefix.size() - head) + counterLength +
+                  static_cast<long long>(tail);
+    *nameLength = static_cast<long long>(parts.prefix.size() + parts.suffix.size()) +
+                  counterLength;
+}
+
+CopyRefusal CheckNames(CopyPlan const& plan) {
+    JoiningTexts const& t = plan.first.texts;
+    if (HasBadNameCharacter(t.dir_cat1) || HasBadNameCharacter(t.dir_cat2)) {
+        return CopyRefusal::kBadJoiningText;
+    }
+    // The longest name is the last one: it must fit a folder name and a path.
+    NameParts parts = PartsOf(plan.first, plan.last_name);
+    long long part = 0;
+    long long name = 0;
+    NameLengths(parts, CounterLengthAt(plan.first, plan.count - 1), &part, &name);
+    if (part > kMaxNameUnits || plan.container.Length() + 1 + name > kMaxLongPathUnits) {
+        return CopyRefusal::kBadDestination;
+    }
+    // Parts without the counter are the same in every name: the first name shows them. A
+    // part with the counter is a device name ("com" + 1) only while the counter is short:
+    // device names are at most seven characters with at most one digit.
+    std::vector<int> indices = {0, plan.count - 1};
+    if (plan.first.is_number) {
+        for (long long n = std::max(plan.first.number, 0); n <= 9; ++n) {
+            long long index = n - plan.first.number;
+            if (index >= 0 && index < plan.count) {
+                indices.push_back(static_cast<int>(index));
+            }
+        }
+    } else {
+        for (int i = 1; i < std::min(plan.count, 26 * 7); ++i) {
+            indices.push_back(i);
+        }
+    }
+    for (int i : indices) {
+        if (!IsUsableCopyName(plan.FolderName(i))) {
+            return CopyRefusal::kBadDestination;
+        }
+    }
+    return CopyRefusal::kNone;
+}
+
+bool StartsWithNoCase(std::wstring const& text, std::wstring const& start) {
+    return text.size() >= start.size() &&
+           CompareStringOrdinal(text.c_str(), static_cast<int>(start.size()), start.c_str(),
+                                static_cast<int>(start.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool EndsWithNoCase(std::wstring const& text, std::wstring const& end) {
+    return text.size() >= end.size() &&
+           CompareStringOrdinal(text.c_str() + (text.size() - end.size()),
+                                static_cast<int>(end.size()), end.c_str(),
+                                static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The copy index whose counter text is counter, or -1.
+int IndexOfCounter(CopyPlan const& plan, std::wstring const& counter) {
+    if (counter.empty()) {
+        return -1;
+    }
+    long long index = -1;
+    if (plan.first.is_number) {
+        if (counter.size() > 10 || counter.find_first_not_of(L"0123456789") != std::wstring::npos) {
+            return -1;
+        }
+        index = std::stoll(counter) - plan.first.number;
+    } else {
+        // i / 26 letters "a", then the letter i % 26; folder names ignore case.
+        std::wstring lower = counter;
+        for (wchar_t& c : lower) {
+            c = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+        }
+        wchar_t last = lower.back();
+        if (last < L'a' || last > L'z' ||
+            lower.find_first_not_of(L'a') < lower.size() - 1) {
+            return -1;
+        }
+        index = static_cast<long long>(lower.size() - 1) * 26 + (last - L'a');
+    }
+    if (index < 0 || index >= plan.count) {
+        return -1;
+    }
+    // "07" is not copy 7's counter unless the width pads it so.
+    if (plan.first.is_number &&
+        counter != std::wstring(CounterText(NamingAt(plan.first, static_cast<int>(index)))
+                                    .GetString())) {
+        return -1;
+    }
+    return static_cast<int>(index);
+}
+
+} // namespace
+
+wchar_t const* RefusalText(CopyRefusal refusal) {
+    switch (refusal) {
+    case CopyRefusal::kSameFolder:
+        return kTellSameFolder;
+    case CopyRefusal::kBadDestination:
+        return kTellBadDestination;
+    case CopyRefusal::kBadSource:
+        return kTellBadSource;
+    case CopyRefusal::kBadCount:
+        return kTellBadCount;
+    case CopyRefusal::kBadJoiningText:
+        return kTellBadJoiningText;
+    case CopyRefusal::kBadStart:
+        return kTellBadStart;
+    case CopyRefusal::kBadWidth:
+        return kTellBadWidth;
+    case CopyRefusal::kNone:
+        break;
+    }
+    return nullptr;
+}
+
+C_WString CopyPlan::FolderName(int index) const {
+    return MakeFolderName(NamingAt(first, index), last_name);
+}
+
+C_WString CopyPlan::Target(int index) const {
+    C_WString target = container;
+    target += L"\\";
+    target += FolderName(index);
+    return target;
+}
+
+C_WString CopyPlan::TextLine(int index) const {
+    CopyNaming naming = NamingAt(first, index);
+    return MakeTextLine(naming, MakeFolderName(naming, last_name));
+}
+
+CopyPlan MakeCopyPlan(CopySettings const& settings, PlanDepth depth) {
+    CopyPlan plan;
+    // Paths are never cut: a cut path names another folder.
+    const bool sourceTooLong = settings.source.Length() > kMaxCopyPathUnits;
+    const bool destinationTooLong = settings.destination.Length() > kMaxCopyPathUnits;
+    plan.source = NormalizeCopyPath(settings.source);
+    plan.destination = NormalizeCopyPath(settings.destination);
+    plan.count = settings.count;
+    plan.text_output = settings.text_output;
+    plan.tree_only = settings.tree_only;
+    plan.first.is_number = CounterIsNumber(settings.counter_kind);
+    plan.first.number = settings.start;
+    plan.first.width = settings.width;
+    plan.first.name_order = FolderRuleCode(settings.dir_rule);
+    plan.first.text_order = TextRuleCode(settings.txt_rule);
+    plan.first.texts = settings.texts;
+
+    auto refuse = [&plan](CopyRefusal why) {
+        plan.refusal = why;
+        return plan;
+    };
+    if (!sourceTooLong && !destinationTooLong &&
+        (plan.source == plan.destination ||
+         IsSelfCopy(plan.source, plan.destination, depth == PlanDepth::kRun))) {
+        return refuse(CopyRefusal::kSameFolder);
+    }
+    if (plan.destination.Empty() || destinationTooLong) {
+        return refuse(CopyRefusal::kBadDestination);
+    }
+    // A drive root ("E:") or a dot path has no last name to name the container after: the
+    // container would be no folder, the destination itself or its parent.
+    plan.last_name = ktora::common::ktora_GetLastName(plan.source);
+    if (plan.source.Empty() || sourceTooLong || !CanEnter(plan.source) ||
+        !IsUsableCopyName(plan.last_name)) {
+        return refuse(CopyRefusal::kBadSource);
+    }
+    plan.container = plan.destination;
+    plan.container += L"\\";
+    plan.container += plan.last_name;
+
+    if (!settings.count_valid || settings.count <= 0) {
+        return refuse(CopyRefusal::kBadCount);
+    }
+    if (plan.first.is_number) {
+        // A start of one's own choosing must leave every number within nine digits.
+        if (!settings.start_valid || settings.start < 0 || settings.start > kFirstNumberMax ||
+            (settings.start != kFirstNumberDefault &&
+             static_cast<long long>(settings.start) + settings.count - 1 > kFirstNumberMax)) {
+            return refuse(CopyRefusal::kBadStart);
+        }
+        if (!settings.width_valid || settings.width < 0 || settings.width > kNumberWidthMax) {
+            return refuse(CopyRefusal::kBadWidth);
+        }
+    } else {
+        plan.first.number = kFirstNumberDefault;
+        plan.first.width = 0;
+    }
+    return refuse(CheckNames(plan));
+}
+
+bool ExistingTargets::Contains(int index) const {
+    return std::binary_search(indices.begin(), indices.end(), index);
+}
+
+ExistingTargets FindExistingTargets(CopyPlan const& plan) {
+    ExistingTargets found;
+    if (plan.IsRefused()) {
+        return found;
+    }
+    // Targets are folder + head + counter + tail + rest, where only the listed folder's
+    // entries can hold the counter.
+    NameParts parts = PartsOf(plan.first, plan.last_name);
+    size_t cut = parts.prefix.find_last_of(L"\\/");
+    std::wstring below = cut == std::wstring::npos ? std::wstring() : parts.prefix.substr(0, cut);
+    std::wstring head = cut == std::wstring::npos ? parts.prefix : parts.prefix.substr(cut + 1);
+    size_t split = parts.suffix.find_first_of(L"\\/");
+    std::wstring tail = parts.suffix.substr(0, split);
+    std::wstring rest = split == std::wstring::npos ? std::wstring() : parts.suffix.substr(split);
+
+    std::wstring folder = plan.container.GetString();
+    if (!below.empty()) {
+        folder += L"\\" + below;
+    }
+    std::wstring pattern = FileCallPath(C_WString((folder + L"\\*").c_str())).GetString();
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (h == INVALID_HANDLE_VALUE) {
+        // No container (or no folder below it) yet, or a file in its place: nothing to write
+        // over. A folder that is there but cannot be listed leaves the answer open.
+        found.known = !CanEnter(C_WString(folder.c_str()));
+    } else {
+        do {
+            std::wstring name = data.cFileName;
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                continue;
+            }
+            if (name.size() <= head.size() + tail.size() || !StartsWithNoCase(name, head) ||
+                !EndsWithNoCase(name, tail)) {
+                continue;
+            }
+            int index = IndexOfCounter(
+                plan, name.substr(head.size(), name.size() - head.size() - tail.size()));
+            if (index < 0) {
+                continue;
+            }
+            if (!rest.empty()) {
+                std::wstring deeper = folder + L"\\" + name + rest;
+                for (wchar_t& c : deeper) {
+                    c = IsSeparator(c) ? L'\\' : c;
+                }
+                if (!CanEnter(C_WString(deeper.c_str()))) {
+                    continue;
+                }
+            }
+            found.indices.push_back(index);
+        } while (FindNextFileW(h, &data));
+        FindClose(h);
+    }
+    std::sort(found.indices.begin(), found.indices.end());
+    found.indices.erase(std::unique(found.indices.begin(), found.indices.end()),
+                        found.indices.end());
+    if (plan.text_output) {
+        C_WString outInfo = plan.container;
+        outInfo += L"\\outinfo.txt";
+        found.out_info =
+            GetFileAttributesW(FileCallPath(outInfo).GetString()) != INVALID_FILE_ATTRIBUTES;
+    }
+    return found;
+}

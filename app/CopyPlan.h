@@ -1,0 +1,66 @@
+#pragma once
+// A copy run as a plan: the settings checked and turned into everything a run needs to know,
+// before anything is asked or written. Both fronts preview, question and run the same plan.
+//
+// MakeCopyPlan is pure apart from reading the file system (the source exists, folder
+// identities): no window, no question, no write. Copy i's name and summary line come
+// directly from i, so a plan of 2,000,000,000 copies costs what a plan of 3 costs.
+#include <vector>
+
+#include "app/CopySettings.h"
+#include "app/NamingRules.h"
+#include "ktora/string/C_WString.h"
+
+// Why a plan cannot run; each has one message (RefusalText).
+enum class CopyRefusal {
+    kNone,
+    kSameFolder,     // the copies would land in the source
+    kBadDestination, // no destination, or a container or copy name that cannot be made
+    kBadSource,      // no source folder, or one with no name to give the container
+    kBadCount,       // the count is no whole number from 1
+    kBadJoiningText, // a joining text holds a character no folder name can hold
+    kBadStart,       // the first sequence number is out of range
+    kBadWidth,       // the number width is out of range
+};
+
+// The message of a refusal, as both fronts show it (caption kTitleMessage); null for kNone.
+wchar_t const* RefusalText(CopyRefusal refusal);
+
+// How thoroughly MakeCopyPlan looks at the file system.
+enum class PlanDepth {
+    kRun,     // every check of a run: the source entered, folders compared by identity
+    kPreview, // while typing: one existence test of the source, names compared as text
+};
+
+struct CopyPlan {
+    CopyRefusal refusal = CopyRefusal::kNone;
+    ktora::C_WString source;      // normalised source folder
+    ktora::C_WString destination; // normalised destination folder
+    ktora::C_WString container;   // destination + "\" + the source's last name
+    ktora::C_WString last_name;   // the source's last name
+    int count = 0;                // copies to make
+    bool text_output = false;     // write outinfo.txt into the container
+    bool tree_only = false;       // make each copy's folders only
+    CopyNaming first;             // the naming of the first copy
+
+    bool IsRefused() const { return refusal != CopyRefusal::kNone; }
+    // Copy index's folder name (may hold "\" from a joining text), its full target path and
+    // its summary line. index from 0 to count - 1.
+    ktora::C_WString FolderName(int index) const;
+    ktora::C_WString Target(int index) const;
+    ktora::C_WString TextLine(int index) const;
+};
+
+CopyPlan MakeCopyPlan(CopySettings const& settings, PlanDepth depth = PlanDepth::kRun);
+
+// Which of a plan's targets exist already: one listing of the folder that holds them, not a
+// probe per copy.
+struct ExistingTargets {
+    bool known = true;         // false when the container could not be listed
+    std::vector<int> indices;  // copies whose target folder exists, ascending
+    bool out_info = false;     // outinfo.txt exists (counted only when text output is on)
+    int Count() const { return static_cast<int>(indices.size()) + (out_info ? 1 : 0); }
+    bool Contains(int index) const;
+};
+
+ExistingTargets FindExistingTargets(CopyPlan const& plan);
