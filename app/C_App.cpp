@@ -348,10 +348,10 @@ void C_App::FillProfileList() {
 }
 
 void C_App::SelectRule(int id, int index) {
-    // An index past the list leaves no selection. Windows clears the selection itself when
+    // An index past the list (or -1) leaves no selection. Windows clears the selection itself when
     // CB_SETCURSEL fails; Wine keeps the old one, so it is cleared explicitly.
     LRESULT count = SendDlgItemMessageW(m_hDialog, id, CB_GETCOUNT, 0, 0);
-    WPARAM select = index < 0 ? 0 : (index < count ? static_cast<WPARAM>(index) : WPARAM(-1));
+    WPARAM select = index >= 0 && index < count ? static_cast<WPARAM>(index) : WPARAM(-1);
     SendDlgItemMessageW(m_hDialog, id, CB_SETCURSEL, select, 0);
 }
 

@@ -342,6 +342,9 @@ std::wstring Kasumido::ComboItem(int id, int index) const {
 
 void Kasumido::SelectCombo(int id, int index) {
     SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // As a choice made by hand, the dialog hears of it.
+    SendMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(id)));
 }
 
 bool Kasumido::Enabled(int id) const {

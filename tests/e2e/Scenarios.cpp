@@ -156,6 +156,14 @@ const ControlWant kTemplate[] = {
     {1004, L"ComboBox", nullptr, 16, 254, 143, 33, kList | CBS_SORT},
     {2, L"Button", L"読み込む", 169, 252, 42, 16, kButton},
     {1019, L"Button", L"コピー先にテキストを生成する", 295, 168, 106, 10, kCheck},
+    // Added in free space: number options, structure only, and the preview band.
+    {1032, L"Static", L"開始番号", 282, 125, 32, 8, kLabel},
+    {1033, L"Edit", L"", 316, 122, 38, 13, kEdit},
+    {1034, L"Static", L"桁数", 360, 125, 17, 8, kLabel},
+    {1035, L"Edit", L"", 379, 122, 20, 13, kEdit},
+    {1036, L"Button", L"フォルダ構成のみ", 102, 137, 110, 10, kCheck},
+    {1030, L"Static", L"", 16, 272, 334, 9, kLabel | SS_NOPREFIX | SS_ENDELLIPSIS},
+    {1031, L"Static", L"", 16, 282, 334, 9, kLabel | SS_NOPREFIX | SS_ENDELLIPSIS},
 };
 
 void CheckStyle(ControlWant const& want, HWND hwnd) {
@@ -183,7 +191,7 @@ void CheckStyle(ControlWant const& want, HWND hwnd) {
     } else if (want.id == 1) {
         require((style & 0x0F) == BS_DEFPUSHBUTTON, "default push button");
         require(style & WS_TABSTOP, "tab stop");
-    } else if (want.id == 1019) {
+    } else if (want.id == 1019 || want.id == 1036) {
         require((style & 0x0F) == BS_AUTOCHECKBOX, "automatic check box");
         require(style & WS_TABSTOP, "tab stop");
     } else if (want.id == -1) {
@@ -228,7 +236,7 @@ void CheckResources() {
         Take<DWORD>(p);                    // help ID
         Take<DWORD>(p);                    // extended style
         CHECK_EQ_I(0x80C800C8, Take<DWORD>(p));
-        CHECK_EQ_I(32, Take<WORD>(p)); // controls
+        CHECK_EQ_I(39, Take<WORD>(p)); // controls
         CHECK_EQ_I(0, Take<short>(p));
         CHECK_EQ_I(0, Take<short>(p));
         CHECK_EQ_I(423, Take<short>(p));
@@ -357,7 +365,11 @@ void ScenarioDialog() {
         CHECK(_wcsicmp(cls, want.cls) == 0);
         CHECK_EQ_I(want.id & 0xFFFF, GetDlgCtrlID(child) & 0xFFFF);
         if (want.text != nullptr) {
-            CHECK_EQ_W(want.id == 1009 ? L"1" : want.text, TextOf(child)); // the count starts at 1
+            // The count and the first number start at 1, the width at 0.
+            CHECK_EQ_W(want.id == 1009 || want.id == 1033 ? L"1"
+                       : want.id == 1035                  ? L"0"
+                                                          : want.text,
+                       TextOf(child));
         }
         RECT expected = mapRect(want);
         RECT actual = {};
@@ -371,7 +383,7 @@ void ScenarioDialog() {
         }
         CheckStyle(want, child);
     }
-    CHECK_EQ_I(32, index);
+    CHECK_EQ_I(39, index);
 
     // Centred on the screen by its client size, and shown.
     RECT window = {}, client = {};
@@ -484,11 +496,21 @@ void ScenarioCopy() {
     DWORD attributes = GetFileAttributesW((container + L"\\photo2\\secret.dat").c_str());
     CHECK(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN));
 
-    // Enter in an edit starts a run like the start button.
+    // A second run into the same container asks before writing over the first run's copies;
+    // No leaves them byte for byte.
     k.SetText(1009, L"2");
+    k.Click(1);
+    CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
+    CHECK(k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 3 個あります。上書きしますか？", IDNO));
+    CHECK(ReadOr(container + L"\\outinfo.txt") == "photo1\r\nphoto2\r\nphoto3\r\n");
+    SameTree(src, container + L"\\photo1");
+
+    // Enter in an edit starts a run like the start button.
     k.Key(1009, VK_RETURN);
     CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
+    CHECK(k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 3 個あります。上書きしますか？", IDYES));
     CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。", IDOK, 120000));
+    CHECK(WaitUntil([&] { return TextOf(k.Dialog()) == L"Kasumido"; }, 5000));
     CHECK(k.WaitText(1, L"生成開始", 5000));
     CHECK(ReadOr(container + L"\\outinfo.txt") == "photo1\r\nphoto2\r\n");
 
@@ -497,8 +519,9 @@ void ScenarioCopy() {
     k.SetText(1009, L"4");
     k.Click(1);
     CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
-    CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。\n1 個のコピーに失敗しました。", IDOK,
-                   120000));
+    CHECK(k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 4 個あります。上書きしますか？", IDYES));
+    CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。\n1 個のコピーに失敗しました。\nphoto4",
+                   IDOK, 120000));
     CHECK(k.WaitText(1, L"生成開始", 5000));
     SameTree(src, container + L"\\photo3");
     k.Close();
@@ -515,6 +538,36 @@ void ScenarioRules() {
     if (!k.Start(g_exe, t.Path())) {
         return;
     }
+    // The preview follows every change: the first and last names, the first text line, and a
+    // refusal's own text instead; nothing without a source.
+    CHECK_EQ_W(L"", k.Text(1030));
+    k.SetText(1005, src);
+    k.SetText(1006, t / L"out");
+    k.SetText(1009, L"100");
+    k.SetText(1002, L"_控え");
+    CHECK(k.WaitText(1030, L"写真1_控え … 写真100_控え", 5000));
+    k.SetChecked(1019, true);
+    k.SetText(1018, L"保存先:");
+    CHECK(k.WaitText(1031, L"保存先:写真1_控え", 5000));
+    k.SetText(1033, L"0");
+    k.SetText(1035, L"3");
+    CHECK(k.WaitText(1030, L"写真000_控え … 写真099_控え", 5000));
+    k.SetText(1035, L"10");
+    CHECK(k.WaitText(1030, L"桁数が不正です。", 5000));
+    k.SetText(1009, L"2000000000");
+    k.SelectCombo(1016, 1);
+    CHECK(k.WaitText(1030, L"コピー先が認識できませんでした。", 5000)); // names too long
+    k.SetText(1002, L"a|b");
+    CHECK(k.WaitText(1030, L"連結文字に使えない文字が含まれています。", 5000));
+    k.SetText(1005, L"");
+    CHECK(k.WaitText(1030, L"", 5000));
+    for (int id : {1002, 1018}) {
+        k.SetText(id, L"");
+    }
+    k.SetText(1033, L"1");
+    k.SetText(1035, L"0");
+    k.SelectCombo(1016, 0);
+    k.SetChecked(1019, false);
     struct Case {
         Run run;
         std::vector<std::wstring> folders;
@@ -749,6 +802,13 @@ void ScenarioAbort() {
         return;
     }
     std::wstring container = t / L"out\\src";
+    // The title and the band show where the run stands, with the time left from the second
+    // copy on.
+    CHECK(WaitUntil([&] { return TextOf(k.Dialog()).find(L"/99 - Kasumido") != std::wstring::npos; },
+                    5000));
+    CHECK(WaitUntil([&] { return k.Text(1030).find(L"/99 コピー中\u3000残り約 ") == 1 ||
+                                 k.Text(1030).find(L"/99 コピー中\u3000残り約 ") == 2; },
+                    30000));
     k.Click(1);
     CHECK(k.Expect(L"確認", L"中止しますか？", IDNO));
     CHECK_EQ_W(L"中止", k.Text(1));
@@ -756,6 +816,7 @@ void ScenarioAbort() {
     CHECK(k.Expect(L"確認", L"中止しますか？", IDYES));
     CHECK(k.Expect(L"メッセージ", L"中止しました。", IDOK, 20000));
     CHECK(k.WaitText(1, L"生成開始", 5000));
+    CHECK(WaitUntil([&] { return TextOf(k.Dialog()) == L"Kasumido"; }, 5000));
     int lines = CountLines(container + L"\\outinfo.txt");
     CHECK(lines >= 2 && lines < 99);
     printf("aborted after %d of 99 copies had started\n", lines);
