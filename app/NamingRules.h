@@ -60,5 +60,5 @@ ktora::C_WString NextLetters(const ktora::C_WString& letters);
 // starts at "a": copy i has i / 26 letters "a" followed by the letter i % 26.
 CopyNaming NamingAt(const CopyNaming& first, int index);
 // Length in characters of copy index's counter text, without making it (a letter counter of
-// copy 2,000,000,000 has 76,923,078 letters).
+// copy 2,000,000,000 has 76,923,077 letters).
 long long CounterLengthAt(const CopyNaming& first, int index);

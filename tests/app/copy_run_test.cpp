@@ -7,6 +7,7 @@
 
 #include "app/batch.h"
 #include "app/batch_helpers.h"
+#include "app/CopyPlan.h"
 #include "app/copy_run.h"
 #include "app/profile.h"
 
@@ -403,4 +404,48 @@ TEST(Batch, CountTextAndOptions) {
     EXPECT_EQ(std::wstring(L"/: 無効なオプションです。 (unknown option)"), error.GetString());
     // The caller's vector is left as it was.
     EXPECT_EQ(std::wstring(L"/D"), argv[1]);
+}
+
+TEST(CopyPlan, NamesComeFromTheIndexAndExistingTargetsFromOneListing) {
+    TempDir dir;
+    std::wstring src = dir / L"photo";
+    CreateDirectoryW(src.c_str(), nullptr);
+    CopySettings s;
+    s.source = src.c_str();
+    s.destination = (dir / L"out").c_str();
+    s.count = 2000000000;
+    s.texts.dir_cat1 = L"_x";
+    CopyPlan plan = MakeCopyPlan(s);
+    ASSERT_FALSE(plan.IsRefused());
+    EXPECT_EQ(std::wstring(L"photo2000000000_x"), plan.FolderName(1999999999).GetString());
+    // A letter counter that long can make no folder name: refused without stepping.
+    s.counter_kind = 1;
+    EXPECT_EQ(CopyRefusal::kBadDestination, MakeCopyPlan(s).refusal);
+
+    // Some targets exist beside unrelated folders, a file and a name padded otherwise.
+    s.counter_kind = 0;
+    s.count = 12;
+    s.text_output = true;
+    std::wstring container = dir / L"out\\photo";
+    CreateDirectoryW((dir / L"out").c_str(), nullptr);
+    CreateDirectoryW(container.c_str(), nullptr);
+    for (wchar_t const* name : {L"photo2_x", L"PHOTO11_X", L"photo12_x", L"photo13_x",
+                                L"photo02_x", L"photo3", L"other", L"photo_x"}) {
+        CreateDirectoryW((container + L"\\" + name).c_str(), nullptr);
+    }
+    batch_test::WriteBytes(container + L"\\photo5_x", "a file, not a copy");
+    batch_test::WriteBytes(container + L"\\outinfo.txt", "");
+    ExistingTargets existing = FindExistingTargets(MakeCopyPlan(s));
+    EXPECT_TRUE(existing.known);
+    EXPECT_EQ((std::vector<int>{1, 10, 11}), existing.indices);
+    EXPECT_TRUE(existing.out_info);
+    EXPECT_EQ(4, existing.Count());
+    // A joining text with a separator: the folder below the container is listed.
+    s.texts.dir_cat1 = L"";
+    s.texts.dir_cat2 = L"\\sub";
+    CreateDirectoryW((container + L"\\photo4\\sub").c_str(), nullptr);
+    CreateDirectoryW((container + L"\\photo4").c_str(), nullptr);
+    CreateDirectoryW((container + L"\\photo4\\sub").c_str(), nullptr);
+    CreateDirectoryW((container + L"\\photo6").c_str(), nullptr); // no sub: not a target
+    EXPECT_EQ((std::vector<int>{3}), FindExistingTargets(MakeCopyPlan(s)).indices);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <set>
+#include <vector>
 #include <string>
 
 using ktora::C_WString;
@@ -181,4 +182,47 @@ TEST(NamingRules, JapaneseNamesAndJoiningTexts) {
     EXPECT_EQ(L"写真_写a", str(MakeFolderName(s, L"写真")));
     s.texts.txt_cat1 = L"表";
     EXPECT_EQ(L"写真_写a.表", str(MakeTextLine(s, MakeFolderName(s, L"写真"))));
+}
+
+TEST(NamingRules, CopyIndexGivesWhatSteppingGives) {
+    // Around every carry of both counters, with and without padding, and from other starts.
+    struct Row {
+        bool isNumber;
+        int start;
+        int width;
+        std::vector<int> indices;
+    };
+    const Row rows[] = {
+        {false, 1, 0, {0, 24, 25, 26, 27, 51, 52, 77, 78, 700}},
+        {true, 1, 0, {0, 7, 8, 9, 98, 99, 100, 998, 999}},
+        {true, 0, 2, {0, 9, 10, 99, 100, 101}},     // 9 -> 10 padded, 99 -> 100 written whole
+        {true, 999999999, 0, {0}},                   // the largest start, one copy
+    };
+    for (Row const& row : rows) {
+        CopyNaming first;
+        first.is_number = row.isNumber;
+        first.number = row.start;
+        first.width = row.width;
+        CopyNaming stepped = first;
+        int at = 0;
+        for (int index : row.indices) {
+            for (; at < index; ++at) {
+                StepCounter(stepped);
+            }
+            const C_WString expected = CounterText(stepped);
+            EXPECT_EQ(str(expected), str(CounterText(NamingAt(first, index)))) << index;
+            EXPECT_EQ(expected.Length(), CounterLengthAt(first, index)) << index;
+        }
+    }
+    CopyNaming padded;
+    padded.width = 3;
+    padded.number = 0;
+    EXPECT_EQ(L"007", str(CounterText(NamingAt(padded, 7))));
+    EXPECT_EQ(L"1000", str(CounterText(NamingAt(padded, 1000))));
+    // Copy 2,000,000,000 without the copies before it.
+    CopyNaming number;
+    EXPECT_EQ(L"2000000000", str(CounterText(NamingAt(number, 1999999999))));
+    CopyNaming letters;
+    letters.is_number = false;
+    EXPECT_EQ(76923077, CounterLengthAt(letters, 1999999999)); // 1999999999 / 26 + 1
 }
