@@ -3,6 +3,11 @@
 
 #include "app/batch_helpers.h"
 
+#include <cstdio>
+#include <cstring>
+#include <utility>
+#include <vector>
+
 using namespace batch_test;
 
 namespace {
@@ -29,6 +34,53 @@ struct Tree {
                ReadBytes(copy + L"\\sub\\b.txt") == "b" && IsDir(copy + L"\\empty");
     }
 };
+
+std::string Utf8(std::wstring const& text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], n, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+// The Unix name of a Windows path under Wine; empty elsewhere.
+std::string UnixName(std::wstring const& path) {
+    using Convert = char*(CDECL*)(wchar_t const*);
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+    Convert convert = nullptr;
+    static_assert(sizeof found == sizeof convert, "function pointers");
+    memcpy(&convert, &found, sizeof found);
+    char* name = convert != nullptr ? convert(path.c_str()) : nullptr;
+    std::string result = name != nullptr ? name : "";
+    if (name != nullptr) {
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    return result;
+}
+
+// A Unix symbolic link at unixLink to the folder target (Wine shows it as a plain folder; a
+// link in the prefix's dosdevices folder is a drive letter).
+bool UnixCommand(std::string const& arguments) {
+    std::string line = "cmd /c start /wait /unix " + arguments;
+    std::vector<wchar_t> command(line.begin(), line.end());
+    command.push_back(L'\0');
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+        return false;
+    }
+    WaitForSingleObject(pi.hProcess, 15000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+bool UnixLink(std::string const& unixLink, std::wstring const& target) {
+    // start /unix hands quotes on as they are: the names must hold no blanks.
+    return UnixCommand("/bin/ln -sfn " + UnixName(target) + " " + unixLink);
+}
 
 bool Has(std::wstring const& text, std::wstring const& part) {
     return text.find(part) != std::wstring::npos;
@@ -145,4 +197,237 @@ TEST(BatchEndToEnd, HelpListsTheOptions) {
     EXPECT_EQ(0, r.exit_code);
     EXPECT_TRUE(Has(r.out, L"/s"));
     EXPECT_TRUE(Has(r.out, L"Usage: kasumido-batch"));
+}
+
+TEST(BatchEndToEnd, ACopierThatDoesNotEndWellFailsItsCopyByName) {
+    // Ended from outside as End task (1) or closing its window (2) end it, and killed so that
+    // it reports 0, as a copier killed from the Linux side does under Wine.
+    for (UINT code : {1u, 2u, 0u}) {
+        Tree t;
+        AddManyFiles(t.source + L"\\many", 600);
+        BatchResult r =
+            RunBatchExe(t.Args(L"/n 2 /y"), std::string(), L"[1/2]", 120000, [code](DWORD batch) {
+                for (int tries = 0; tries < 1000; ++tries) {
+                    std::vector<DWORD> copiers = CopiersOf(batch);
+                    if (!copiers.empty()) {
+                        HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, copiers[0]);
+                        if (h != nullptr) {
+                            TerminateProcess(h, code);
+                            CloseHandle(h);
+                        }
+                        return;
+                    }
+                    Sleep(5);
+                }
+            });
+        EXPECT_EQ(3, r.exit_code) << code;
+        EXPECT_TRUE(Has(r.err, L"コピーに失敗しました: " + t.out + L"\\photo\\photo1\n")) << code;
+        EXPECT_TRUE(Has(r.err, L"1 個のコピーに失敗しました。\nphoto1\n")) << Sjis(r.err);
+        EXPECT_TRUE(t.IsCopy(L"photo2")) << code;
+    }
+}
+
+TEST(BatchEndToEnd, NoFolderIsCopiedIntoItselfUnderAnotherName) {
+    Tree t;
+    std::wstring inner = t.source + L"\\inner";
+    CreateDirectoryW(inner.c_str(), nullptr);
+    std::vector<std::wstring> destinations = {L"\\\\?\\" + inner, L"\\\\?\\" + t.source,
+                                              L"\\\\?\\" + t.dir.Path()};
+    // The source reached through a link (under Wine a Unix symbolic link, which Windows
+    // programs see as a plain folder), and through a second drive letter.
+    std::wstring link = t.dir / L"link";
+    std::string drive = UnixName(L"C:\\"); // the prefix's dosdevices/c:/
+    drive = drive.empty() ? drive : drive.substr(0, drive.find_last_of('/', drive.size() - 2)) +
+                                        "/q:";
+    ASSERT_FALSE(drive.empty()) << "links are made the Wine way here";
+    ASSERT_TRUE(UnixLink(UnixName(t.dir.Path()) + "/link", t.source) && IsDir(link));
+    ASSERT_TRUE(UnixLink(drive, t.dir.Path()) && IsDir(L"Q:\\photo"));
+    for (wchar_t const* alias : {L"\\inner", L"\\inner\\new", L"\\..\\link"}) {
+        destinations.push_back(link + alias);
+    }
+    destinations.push_back(L"Q:\\photo\\inner");
+    destinations.push_back(L"Q:\\photo\\new\\deeper");
+    for (std::wstring const& d : destinations) {
+        BatchResult r = RunBatchExe(L"/s \"" + t.source + L"\" /d \"" + d + L"\" /y");
+        EXPECT_EQ(1, r.exit_code) << Sjis(d);
+        EXPECT_TRUE(Has(r.err, L"コピー元＆コピー先が同一です。")) << Utf8(d) << Utf8(r.err);
+    }
+    for (std::wstring const& alias : {link, std::wstring(L"Q:")}) {
+        DeleteFileW(alias.c_str());
+    }
+    UnixCommand("/bin/rm -f " + drive);
+
+    // Nothing was made in the source.
+    EXPECT_EQ(3, CountDirs(t.source)); // sub, empty, inner
+    EXPECT_EQ(0, CountDirs(inner));
+}
+
+TEST(BatchEndToEnd, LongPathsAreRefusedOrCopiedNeverCut) {
+    Tree t;
+    // Folder names of 200 characters, joined to about 2,100 and 1,100 characters.
+    auto deep = [&](int levels) {
+        std::wstring path = t.out;
+        for (int i = 0; i < levels; ++i) {
+            path += L"\\" + std::wstring(200, static_cast<wchar_t>(L'a' + i));
+        }
+        return path;
+    };
+    std::wstring tooLong = deep(10);
+    ASSERT_GT(tooLong.size(), 2047u);
+    BatchResult refused = RunBatchExe(L"/s \"" + t.source + L"\" /d \"" + tooLong + L"\" /y");
+    EXPECT_EQ(1, refused.exit_code);
+    EXPECT_TRUE(Has(refused.err, L"コピー先が認識できませんでした。"));
+    EXPECT_EQ(0, CountDirs(t.out));
+
+    std::wstring longer = deep(5);
+    ASSERT_GT(longer.size(), 1000u);
+    BatchResult r = RunBatchExe(L"/s \"" + t.source + L"\" /d \"" + longer + L"\" /n 2 /o 1 /y");
+    EXPECT_TRUE(r.exit_code == 0 || r.exit_code == 1) << r.exit_code << Sjis(r.err);
+    if (r.exit_code == 0) {
+        std::wstring copy = L"\\\\?\\" + longer + L"\\photo\\photo2";
+        EXPECT_EQ("hello\r\n", ReadBytes(copy + L"\\a.txt"));
+        EXPECT_TRUE(IsDir(copy + L"\\empty"));
+        EXPECT_EQ("photo1\r\nphoto2\r\n",
+                  ReadBytes(L"\\\\?\\" + longer + L"\\photo\\outinfo.txt"));
+    }
+}
+
+TEST(BatchEndToEnd, ProfilesInTodaysEncodingsAndTheNumberOptions) {
+    Tree t;
+    // UTF-8 without and with its mark, and UTF-16: Japanese joining texts come through, and
+    // the first key is read.
+    std::string utf8 = "dir_cat1=_\xE6\x8E\xA7\xE3\x81\x88\r\ndir_type=1\r\n"; // _控え
+    std::wstring wide = L"\uFEFFdir_cat1=_控え\r\ndir_type=1\r\n";
+    std::string utf16(reinterpret_cast<char const*>(wide.data()), wide.size() * 2);
+    for (std::string const& bytes : {utf8, "\xEF\xBB\xBF" + utf8, utf16}) {
+        std::wstring profile = t.dir / L"p.txt";
+        ASSERT_TRUE(WriteBytes(profile, bytes));
+        BatchResult r = RunBatchExe(t.Args(L"/p \"" + profile + L"\" /n 2 /l"));
+        EXPECT_EQ(0, r.exit_code);
+        EXPECT_TRUE(Has(r.out, t.out + L"\\photo\\photob_控え\n")) << Sjis(r.out);
+    }
+    // The list creates nothing.
+    EXPECT_EQ(0, CountDirs(t.out));
+
+    // Numbers from 0 padded to three digits, in the names and in outinfo.txt, from a profile's
+    // keys; a bad start or width is refused with its own message before any question.
+    std::wstring profile = t.dir / L"n.txt";
+    ASSERT_TRUE(WriteBytes(profile, "dir_start=0\r\ndir_width=3\r\ntxt_enable=1\r\n"));
+    BatchResult r = RunBatchExe(t.Args(L"/p \"" + profile + L"\" /n 12 /y"));
+    EXPECT_EQ(0, r.exit_code) << Sjis(r.err);
+    std::string lines;
+    for (int i = 0; i < 12; ++i) {
+        char name[16];
+        snprintf(name, sizeof name, "photo%03d", i);
+        lines += std::string(name) + "\r\n";
+        EXPECT_TRUE(t.IsCopy(std::wstring(name, name + strlen(name)))) << name;
+    }
+    EXPECT_EQ(lines, ReadBytes(t.out + L"\\photo\\outinfo.txt"));
+    EXPECT_EQ(12, CountDirs(t.out + L"\\photo"));
+    for (auto const& c : {std::make_pair(L"/i -1", L"開始番号が不正です。"),
+                          std::make_pair(L"/i 999999999 /n 2", L"開始番号が不正です。"),
+                          std::make_pair(L"/w 10", L"桁数が不正です。"),
+                          std::make_pair(L"/w x", L"桁数が不正です。")}) {
+        BatchResult bad = RunBatchExe(t.Args(std::wstring(c.first) + L" /y"));
+        EXPECT_EQ(1, bad.exit_code) << Sjis(c.first);
+        EXPECT_TRUE(Has(bad.err, c.second)) << Sjis(c.first) << Sjis(bad.err);
+    }
+}
+
+TEST(BatchEndToEnd, StructureOnlyAndParallelCopiesMakeWhatOneAtATimeMakes) {
+    Tree t;
+    // The folder tree alone: every folder, no file anywhere.
+    BatchResult tree = RunBatchExe(t.Args(L"/e 1 /n 2 /y"));
+    EXPECT_EQ(0, tree.exit_code) << Sjis(tree.err);
+    for (wchar_t const* name : {L"photo1", L"photo2"}) {
+        std::wstring copy = t.out + L"\\photo\\" + name;
+        EXPECT_TRUE(IsDir(copy + L"\\sub") && IsDir(copy + L"\\empty")) << Sjis(name);
+        EXPECT_FALSE(IsFile(copy + L"\\a.txt") || IsFile(copy + L"\\sub\\b.txt"));
+    }
+    // Three copiers at once make the same copies and the same outinfo.txt as one.
+    TempDir other;
+    std::wstring out1 = other / L"one";
+    std::wstring out3 = other / L"three";
+    for (std::wstring const& out : {out1, out3}) {
+        CreateDirectoryW(out.c_str(), nullptr);
+        std::wstring jobs = out == out1 ? L"1" : L"3";
+        BatchResult r = RunBatchExe(L"/s \"" + t.source + L"\" /d \"" + out +
+                                    L"\" /n 7 /k 1 /o 1 /f ID: /y /j " + jobs);
+        EXPECT_EQ(0, r.exit_code) << Sjis(r.err);
+    }
+    EXPECT_EQ(ReadBytes(out1 + L"\\photo\\outinfo.txt"), ReadBytes(out3 + L"\\photo\\outinfo.txt"));
+    for (wchar_t letter = L'a'; letter <= L'g'; ++letter) {
+        std::wstring copy = std::wstring(L"\\photo\\photo") + letter;
+        EXPECT_EQ("hello\r\n", ReadBytes(out3 + copy + L"\\a.txt"));
+        EXPECT_EQ("b", ReadBytes(out3 + copy + L"\\sub\\b.txt"));
+        EXPECT_TRUE(IsDir(out3 + copy + L"\\empty"));
+    }
+    for (wchar_t const* jobs : {L"0", L"9", L"x"}) {
+        BatchResult bad = RunBatchExe(t.Args(std::wstring(L"/j ") + jobs + L" /y"));
+        EXPECT_EQ(1, bad.exit_code);
+        EXPECT_TRUE(Has(bad.err, L"Usage: kasumido-batch")) << Sjis(jobs);
+    }
+}
+
+TEST(BatchEndToEnd, CtrlCStopsEveryParallelCopier) {
+    Tree t;
+    AddManyFiles(t.source + L"\\many", 300);
+    DWORD batchPid = 0;
+    BatchResult r = RunBatchExe(t.Args(L"/n 40 /o 1 /y /j 4"), std::string(), L"[6/40]", 120000,
+                                [&batchPid](DWORD batch) {
+                                    batchPid = batch;
+                                    FreeConsole();
+                                    if (AttachConsole(batch)) {
+                                        SetConsoleCtrlHandler(nullptr, TRUE);
+                                        GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+                                        FreeConsole();
+                                    }
+                                });
+    EXPECT_EQ(2, r.exit_code);
+    EXPECT_TRUE(CopiersOf(batchPid).empty());
+    // No copy started after the abort: every line of outinfo.txt has its folder, no more.
+    int lines = 0;
+    for (char c : ReadBytes(t.out + L"\\photo\\outinfo.txt")) {
+        lines += c == '\n';
+    }
+    EXPECT_LT(lines, 40);
+    EXPECT_EQ(lines, CountDirs(t.out + L"\\photo"));
+}
+
+TEST(BatchEndToEnd, OnlyTheSystemsCopierRunsAndCaseClashesAndLossyLinesAreTold) {
+    Tree t;
+    // An xcopy.exe beside the program and in the working folder (here a copy of the batch
+    // front, which would refuse the copier's switches): neither runs.
+    std::wstring app = t.dir / L"app";
+    CreateDirectoryW(app.c_str(), nullptr);
+    std::wstring exe = app + L"\\kasumido-batch.exe";
+    ASSERT_TRUE(CopyFileW(BatchExe().c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(BatchExe().c_str(), (app + L"\\xcopy.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(BatchExe().c_str(), (t.dir / L"xcopy.exe").c_str(), FALSE));
+    // A line Shift_JIS cannot hold is written with "?" and the completion message says so.
+    BatchResult r = RunBatchExe(t.Args(L"/n 2 /o 1 /f \U0001F600 /y"), std::string(),
+                                std::wstring(), 120000, nullptr, exe, t.dir.Path());
+    EXPECT_EQ(0, r.exit_code) << Sjis(r.err);
+    EXPECT_TRUE(t.IsCopy(L"photo1") && t.IsCopy(L"photo2"));
+    EXPECT_TRUE(Has(r.err, L"outinfo.txt に書けない文字を ? にしました。"));
+
+    // Two source names that differ only in case are not merged in silence.
+    std::wstring lower = t.source + L"\\case.txt";
+    std::wstring upper = t.source + L"\\CASE.txt";
+    WriteBytes(lower, "lower");
+    // Case-sensitive creation, as on Wine's folders and in Windows folders with case
+    // sensitivity on.
+    HANDLE h = CreateFileW(upper.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_POSIX_SEMANTICS, nullptr);
+    DWORD written = 0;
+    bool made = h != INVALID_HANDLE_VALUE && WriteFile(h, "upper", 5, &written, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+    }
+    if (made && ReadBytes(lower) == "lower") {
+        BatchResult clash = RunBatchExe(t.Args(L"/n 1 /y"));
+        EXPECT_EQ(3, clash.exit_code) << Sjis(clash.err);
+    } else {
+        printf("this file system folds case: the clash cannot be made here\n");
+    }
 }

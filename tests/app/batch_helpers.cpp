@@ -1,6 +1,8 @@
 #include "tests/support/remove_tree.h"
 #include "app/batch_helpers.h"
 
+#include <tlhelp32.h>
+
 #include <atomic>
 #include <vector>
 
@@ -131,8 +133,36 @@ std::wstring BatchExe() {
     return path + L"\\bin\\kasumido-batch.exe";
 }
 
+std::vector<DWORD> CopiersOf(DWORD parent) {
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return found;
+    }
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == parent && _wcsicmp(entry.szExeFile, L"xcopy.exe") == 0) {
+            found.push_back(entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+void AddManyFiles(std::wstring const& root, int count) {
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::string bytes(4096, 'k');
+    for (int i = 0; i < count; ++i) {
+        WriteBytes(root + L"\\many" + std::to_wstring(i) + L".bin", bytes);
+    }
+}
+
 BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
-                        std::wstring const& interruptAt, DWORD timeoutMs) {
+                        std::wstring const& interruptAt, DWORD timeoutMs,
+                        std::function<void(DWORD)> const& action, std::wstring const& exe,
+                        std::wstring const& workDir) {
     BatchResult result;
     SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE inRead = nullptr, inWrite = nullptr, outRead = nullptr, outWrite = nullptr,
@@ -154,12 +184,12 @@ BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
     si.hStdOutput = outWrite;
     si.hStdError = errWrite;
     PROCESS_INFORMATION pi = {};
-    std::wstring command = L"\"" + BatchExe() + L"\" " + args;
+    std::wstring command = L"\"" + (exe.empty() ? BatchExe() : exe) + L"\" " + args;
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
     // A console of its own, so Ctrl+C reaches the child (and its copier) and nothing else.
     BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE,
-                                  nullptr, nullptr, &si, &pi);
+                                  nullptr, workDir.empty() ? nullptr : workDir.c_str(), &si, &pi);
     CloseHandle(inRead);
     CloseHandle(outWrite);
     CloseHandle(errWrite);
@@ -191,6 +221,11 @@ BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
         }
         if (!interruptAt.empty() && !result.interrupted &&
             Decode(outBytes).find(interruptAt) != std::wstring::npos) {
+            if (action) {
+                action(pi.dwProcessId);
+                result.interrupted = true;
+                continue;
+            }
             // Ctrl+C into the child's console, as a user pressing it there.
             FreeConsole();
             if (AttachConsole(pi.dwProcessId)) {

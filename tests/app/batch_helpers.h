@@ -4,7 +4,9 @@
 // Every wait is bounded.
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace batch_test {
 
@@ -42,8 +44,17 @@ struct BatchResult {
 };
 
 // Runs the batch front with args (already quoted as needed) and input on standard input.
-// With interruptAt non-empty, sends Ctrl+C once standard output contains it.
+// With interruptAt non-empty, once standard output contains it: action(the batch's process
+// id) when given, else Ctrl+C into the batch's console.
 BatchResult RunBatchExe(std::wstring const& args, std::string const& input = std::string(),
-                        std::wstring const& interruptAt = std::wstring(), DWORD timeoutMs = 120000);
+                        std::wstring const& interruptAt = std::wstring(), DWORD timeoutMs = 120000,
+                        std::function<void(DWORD)> const& action = nullptr,
+                        std::wstring const& exe = std::wstring(),
+                        std::wstring const& workDir = std::wstring());
+
+// Process ids of the running copiers (xcopy.exe) started by the process parent.
+std::vector<DWORD> CopiersOf(DWORD parent);
+// A scratch tree of many small files, slow enough to copy that a copier can be caught running.
+void AddManyFiles(std::wstring const& root, int count);
 
 } // namespace batch_test
