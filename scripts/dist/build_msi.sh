@@ -42,3 +42,11 @@ if ! diff "$work/staged" "$work/held" >&2; then
     echo "build_msi: $out does not hold the staged files (above: < staged, > in the package)" >&2
     exit 1
 fi
+
+# Per user and never asking for elevation (Wine has no UAC to show it): no ALLUSERS, and the
+# summary's word count says "elevated privileges not required" (8) beside "compressed" (2).
+words=$(msiinfo suminfo "$out" | sed -n 's/^Source: \([0-9]*\).*/\1/p')
+if msiinfo export "$out" Property | grep -q '^ALLUSERS' || [ $((${words:-0} & 10)) -ne 10 ]; then
+    echo "build_msi: $out is not a per-user package without elevation" >&2
+    exit 1
+fi
