@@ -57,8 +57,8 @@ fi
 echo "dist: $zip_path"
 unzip -l "$zip_path" | sed 's/^/  /'
 
-# The installer holds the same staged files (build_msi.sh checks that), and a second package one
-# patch version higher serves the upgrade check below.
+# The installer holds the same staged files (build_msi.sh checks that). A rebuild of the same
+# version and a package one patch version higher serve the checks below.
 msi_path=dist/$name.msi
 rm -f "$msi_path"
 scripts/dist/build_msi.sh "$stage" "$version" "$msi_path"
@@ -66,6 +66,8 @@ IFS=. read -r major minor patch <<<"$version"
 newer_version=$major.$minor.$((patch + 1))
 newer_msi=build/dist/Kasumido-$newer_version-upgrade-check.msi
 scripts/dist/build_msi.sh "$stage" "$newer_version" "$newer_msi"
+rebuilt_msi=build/dist/Kasumido-$version-rebuild-check.msi
+scripts/dist/build_msi.sh "$stage" "$version" "$rebuilt_msi"
 if msiinfo export "$msi_path" File | grep -qi 'xcopy'; then
     echo "dist: $msi_path must not carry xcopy" >&2
     exit 1
@@ -95,8 +97,9 @@ rm -rf "$check" "$check.log"
 
 # The installer in a fresh prefix of its own: install, start, same version again, upgrade,
 # downgrade, uninstall.
-scripts/dist/msi_check.sh "$msi_path" "$version" "$newer_msi" "$newer_version" "$profiles" \
+scripts/dist/msi_check.sh "$msi_path" "$version" "$rebuilt_msi" "$newer_msi" "$newer_version" \
+    "$profiles" \
     >build/dist/msi-check.out 2>&1 || { cat build/dist/msi-check.out >&2; exit 1; }
 echo "dist: installed, upgraded and removed under Wine:"
 sed 's/^/  /' build/dist/msi-check.out
-rm -f "$newer_msi" build/dist/msi-check.out build/dist/msi-check.log
+rm -f "$newer_msi" "$rebuilt_msi" build/dist/msi-check.out build/dist/msi-check.log

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# msi_check.sh <release.msi> <version> <newer.msi> <newer version> <sample profiles>: the package
-# as a user meets it, in a fresh Wine prefix (removed afterwards): a refused install into a
+# msi_check.sh <release.msi> <version> <rebuilt.msi> <newer.msi> <newer version> <sample profiles>:
+# the package as a user meets it, in a fresh Wine prefix (removed afterwards): a refused install into a
 # folder that cannot be written leaves nothing; a silent install gives the Start menu shortcut
 # (Kasumido started through it lists the samples) and the Apps & features entry; the same
-# version again is refused; a newer package replaces it; an older one is refused; the uninstall
+# version again (the same file, or a rebuild of it) is refused; a newer package replaces it; an older one is refused; the uninstall
 # removes what was installed and keeps the profile the user made. Run from the repository root.
 set -euo pipefail
-msi=$1 version=$2 newer=$3 newer_version=$4 profiles=$5
+msi=$1 version=$2 rebuilt=$3 newer=$4 newer_version=$5 profiles=$6
 upgrade_code=$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/{\1}/p' scripts/dist/Kasumido.wxs)
 
 export WINEPREFIX=$PWD/build/dist/msi-wine
@@ -74,7 +74,8 @@ for f in "${shipped[@]}"; do [ -f "$installed/$f" ] || fail "not installed: $f";
 starts "$profiles" || fail "Kasumido from the shortcut did not list the $profiles sample profiles"
 
 printf 'make_count=2\r\n' >"$mine"
-msiexec /i "$(winpath "$msi")" /qn && fail "the same version was installed twice"
+msiexec /i "$(winpath "$msi")" /qn && fail "the same package was installed twice"
+msiexec /i "$(winpath "$rebuilt")" /qn && fail "a rebuild of the same version was installed too"
 product "$version" || fail "installing the same version again changed the installed one"
 
 msiexec /i "$(winpath "$newer")" /qn || fail "the upgrade to $newer_version failed"
