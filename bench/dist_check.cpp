@@ -1,7 +1,16 @@
 // dist_check <Kasumido.exe> <profiles expected>: starts Kasumido in its own folder, as a user of
 // the unpacked release would, and checks that the dialog lists the sample profiles of its
 // "list" folder. Prints the names; exit 0 when at least the expected number is listed.
+// dist_check <shortcut.lnk> <profiles expected>: the same through a Start menu shortcut: its
+//   target, started in the shortcut's working folder; the shortcut's icon must exist.
+// dist_check --product <UpgradeCode> <version | ->: exactly one installed product of that
+//   upgrade code, of that version, with publisher and icon for Apps & features; "-" means none
+//   and no registry key of ours left behind.
 #include <windows.h>
+
+#include <msi.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <string>
@@ -38,16 +47,104 @@ void Print(std::wstring const& text) {
     fflush(stdout);
 }
 
+bool Exists(std::wstring const& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring ProductInfo(wchar_t const* product, wchar_t const* property) {
+    wchar_t value[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (MsiGetProductInfoW(product, property, value, &size) != ERROR_SUCCESS) {
+        return std::wstring();
+    }
+    return value;
+}
+
+int CheckProduct(std::wstring const& upgradeCode, std::wstring const& version) {
+    int found = 0;
+    bool good = true;
+    wchar_t product[39] = {};
+    for (DWORD i = 0; MsiEnumRelatedProductsW(upgradeCode.c_str(), 0, i, product) == ERROR_SUCCESS;
+         ++i) {
+        ++found;
+        std::wstring installed = ProductInfo(product, INSTALLPROPERTY_VERSIONSTRING);
+        std::wstring publisher = ProductInfo(product, INSTALLPROPERTY_PUBLISHER);
+        std::wstring icon = ProductInfo(product, INSTALLPROPERTY_PRODUCTICON);
+        Print(L"  installed: " + std::wstring(product) + L" " +
+              ProductInfo(product, INSTALLPROPERTY_INSTALLEDPRODUCTNAME) + L" " + installed +
+              L", publisher \"" + publisher + L"\", icon " + icon + L"\n");
+        good = good && installed == version && !publisher.empty() && Exists(icon);
+    }
+    if (version == L"-") {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Kasumido", 0, KEY_READ, &key) ==
+            ERROR_SUCCESS) {
+            RegCloseKey(key);
+            Print(L"dist_check: HKCU\\Software\\Kasumido is still there\n");
+            return 1;
+        }
+        return found == 0 ? 0 : 1;
+    }
+    if (found != 1) {
+        Print(L"dist_check: " + std::to_wstring(found) + L" products installed, not one\n");
+    }
+    return found == 1 && good ? 0 : 1;
+}
+
+// The target and working folder of a shortcut, through the shell as Explorer reads it.
+bool ReadShortcut(std::wstring const& lnk, std::wstring* target, std::wstring* folder) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        return false;
+    }
+    bool ok = false;
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            wchar_t path[MAX_PATH] = {};
+            wchar_t work[MAX_PATH] = {};
+            wchar_t icon[MAX_PATH] = {};
+            int index = 0;
+            if (SUCCEEDED(file->Load(lnk.c_str(), STGM_READ)) &&
+                SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0)) &&
+                SUCCEEDED(link->GetWorkingDirectory(work, MAX_PATH)) &&
+                SUCCEEDED(link->GetIconLocation(icon, MAX_PATH, &index))) {
+                Print(L"  shortcut: " + std::wstring(path) + L" in " + work + L", icon " + icon +
+                      L"\n");
+                *target = path;
+                *folder = work;
+                ok = Exists(path) && Exists(work) && Exists(icon);
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    return ok;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && std::wstring(argv[1]) == L"--product") {
+        return CheckProduct(argv[2], argv[3]);
+    }
     if (argc != 3) {
-        Print(L"usage: dist_check <Kasumido.exe> <profiles expected>\n");
+        Print(L"usage: dist_check <Kasumido.exe | shortcut.lnk> <profiles expected>\n"
+              L"       dist_check --product <UpgradeCode> <version | ->\n");
         return 2;
     }
     std::wstring exe = argv[1];
     int expected = _wtoi(argv[2]);
     std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/"));
+    if (exe.size() > 4 && _wcsicmp(exe.c_str() + exe.size() - 4, L".lnk") == 0) {
+        std::wstring lnk = exe;
+        if (!ReadShortcut(lnk, &exe, &folder)) {
+            Print(L"dist_check: the shortcut " + lnk + L" does not lead to Kasumido\n");
+            return 1;
+        }
+    }
     std::wstring command = L"\"" + exe + L"\"";
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');

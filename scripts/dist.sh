@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# make dist: builds, then packs the portable release dist/Kasumido-<version>-win64.zip: the two
-# programs, the sample profiles in "list" and a short usage text. The copier (xcopy) is the
-# system's own and never goes into the zip.
+# make dist: builds, then packs the release twice: the portable dist/Kasumido-<version>-win64.zip
+# and the installer dist/Kasumido-<version>-win64.msi (per user, no administrator rights), each
+# with the two programs, the sample profiles in "list" and a short usage text. The copier (xcopy)
+# is the system's own and goes into neither.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/build.sh
@@ -56,6 +57,24 @@ fi
 echo "dist: $zip_path"
 unzip -l "$zip_path" | sed 's/^/  /'
 
+# The installer holds the same staged files (build_msi.sh checks that). A rebuild of the same
+# version and a package one patch version higher serve the checks below.
+msi_path=dist/$name.msi
+rm -f "$msi_path"
+scripts/dist/build_msi.sh "$stage" "$version" "$msi_path"
+IFS=. read -r major minor patch <<<"$version"
+newer_version=$major.$minor.$((patch + 1))
+newer_msi=build/dist/Kasumido-$newer_version-upgrade-check.msi
+scripts/dist/build_msi.sh "$stage" "$newer_version" "$newer_msi"
+rebuilt_msi=build/dist/Kasumido-$version-rebuild-check.msi
+scripts/dist/build_msi.sh "$stage" "$version" "$rebuilt_msi"
+if msiinfo export "$msi_path" File | grep -qi 'xcopy'; then
+    echo "dist: $msi_path must not carry xcopy" >&2
+    exit 1
+fi
+echo "dist: $msi_path ($(stat -c %s "$msi_path") bytes)"
+msiinfo export "$msi_path" File | tail -n +4 | awk -F'\t' '{printf "  %10s  %s\n", $4, $3}'
+
 # The zip as a user gets it: unpacked into a fresh folder, Kasumido started there lists the
 # sample profiles.
 check=build/dist/check
@@ -75,3 +94,12 @@ fi
 echo "dist: unpacked and started under Wine, the dialog lists:"
 cat "$check.log"
 rm -rf "$check" "$check.log"
+
+# The installer in a fresh prefix of its own: install, start, same version again, upgrade,
+# downgrade, uninstall.
+scripts/dist/msi_check.sh "$msi_path" "$version" "$rebuilt_msi" "$newer_msi" "$newer_version" \
+    "$profiles" \
+    >build/dist/msi-check.out 2>&1 || { cat build/dist/msi-check.out >&2; exit 1; }
+echo "dist: installed, upgraded and removed under Wine:"
+sed 's/^/  /' build/dist/msi-check.out
+rm -f "$newer_msi" "$rebuilt_msi" build/dist/msi-check.out build/dist/msi-check.log

@@ -1,15 +1,20 @@
 #!/usr/bin/env python3
 """Draws Kasumido's icon (three folders fading into haze) and writes app/kasumido.ico.
 
-Sizes 16, 24, 32 and 48 pixels, 32 bits per pixel with alpha, each drawn on a 4x finer grid
-and averaged down so the edges are smooth. Standard library only, so it runs anywhere.
+Sizes 16, 20, 24, 32, 40, 48, 64 and 256 pixels: every size Windows picks at display scales
+from 100 to 200 % (small icons 16-32, large 32-64, Explorer's large views 256). 32 bits per
+pixel with alpha, each drawn on a 4x finer grid and averaged down so the edges are smooth; the
+256 one is stored PNG-compressed, as Windows expects at that size. Standard library only, so it
+runs anywhere.
 Run from the repository root:  python3 scripts/make_icon.py
 """
 import os
 import struct
 import sys
+import zlib
 
-SIZES = (16, 24, 32, 48)
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+PNG_FROM = 256
 SUPER = 4
 
 
@@ -91,7 +96,26 @@ def render(size):
     return rows
 
 
+def png_image(size):
+    rows = render(size)
+    raw = bytearray()
+    for row in rows:
+        raw.append(0)  # no filter
+        for pixel_rgba in row:
+            raw += bytes(pixel_rgba)
+
+    def chunk(kind, body):
+        return (struct.pack('>I', len(body)) + kind + body +
+                struct.pack('>I', zlib.crc32(kind + body) & 0xffffffff))
+
+    return (b'\x89PNG\r\n\x1a\n' +
+            chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(bytes(raw), 9)) + chunk(b'IEND', b''))
+
+
 def icon_image(size):
+    if size >= PNG_FROM:
+        return png_image(size)
     rows = render(size)
     header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
     xor = bytearray()
@@ -115,7 +139,8 @@ def main():
     data = struct.pack('<HHH', 0, 1, len(SIZES))
     offset = 6 + 16 * len(SIZES)
     for size, image in zip(SIZES, images):
-        data += struct.pack('<BBBBHHII', size, size, 0, 0, 1, 32, len(image), offset)
+        # The directory's byte-wide size says 0 for 256.
+        data += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
         offset += len(image)
     for image in images:
         data += image

@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(g++-mingw-w64-x86-64-posix cmake ninja-build make wine wine64 xvfb xauth xdotool
-          imagemagick fonts-ipafont-gothic fonts-wine locales googletest zip unzip)
+          imagemagick fonts-ipafont-gothic fonts-wine locales googletest zip unzip
+          wixl msitools)
 
 missing=()
 for p in "${packages[@]}"; do

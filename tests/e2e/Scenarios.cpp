@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -290,19 +291,31 @@ void CheckResources() {
         Take<WORD>(p);
         CHECK_EQ_I(1, Take<WORD>(p));
         int count = Take<WORD>(p);
-        CHECK_EQ_I(4, count);
+        CHECK_EQ_I(8, count);
         std::vector<int> sizes;
         for (int i = 0; i < count; ++i) {
-            sizes.push_back(Take<BYTE>(p));
+            int size = Take<BYTE>(p);
+            sizes.push_back(size == 0 ? 256 : size);
             Take<BYTE>(p);
             Take<BYTE>(p);
             Take<BYTE>(p);
             Take<WORD>(p);
             CHECK_EQ_I(32, Take<WORD>(p)); // bits per pixel
             Take<DWORD>(p);
-            Take<WORD>(p);
+            WORD id = Take<WORD>(p);
+            // The largest is PNG-compressed, the others bitmaps.
+            HRSRC image = FindResourceExW(module, RT_ICON, MAKEINTRESOURCEW(id), japanese);
+            CHECK(image != nullptr);
+            if (image != nullptr) {
+                auto bytes =
+                    static_cast<unsigned char const*>(LockResource(LoadResource(module, image)));
+                bool png =
+                    SizeofResource(module, image) > 8 && memcmp(bytes, "\x89PNG\r\n\x1a\n", 8) == 0;
+                CHECK(png == (sizes.back() == 256));
+            }
         }
-        CHECK((sizes == std::vector<int>{16, 24, 32, 48}));
+        // Every size Windows picks at display scales from 100 to 200 %.
+        CHECK((sizes == std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
     }
     FreeLibrary(module);
 }

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# msi_check.sh <release.msi> <version> <rebuilt.msi> <newer.msi> <newer version> <sample profiles>:
+# the package as a user meets it, in a fresh Wine prefix (removed afterwards): a refused install into a
+# folder that cannot be written leaves nothing; a silent install gives the Start menu shortcut
+# (Kasumido started through it lists the samples) and the Apps & features entry; the same
+# version again (the same file, or a rebuild of it) is refused; a newer package replaces it; an older one is refused; the uninstall
+# removes what was installed and keeps the profile the user made. Run from the repository root.
+set -euo pipefail
+msi=$1 version=$2 rebuilt=$3 newer=$4 newer_version=$5 profiles=$6
+upgrade_code=$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/{\1}/p' scripts/dist/Kasumido.wxs)
+
+export WINEPREFIX=$PWD/build/dist/msi-wine
+# No menu entries on the Linux desktop for the shortcuts the package makes.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+source scripts/session.sh
+wine wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+[ -f "$WINEPREFIX/system.reg" ] || { echo "msi check: wineboot failed" >&2; exit 1; }
+ktora_session_start
+trap 'ktora_session_stop; rm -rf "$WINEPREFIX"' EXIT
+
+user_dir=$WINEPREFIX/drive_c/users/$(id -un)
+installed=$user_dir/AppData/Local/Programs/Kasumido
+start_menu=$user_dir/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs
+shortcut='C:\users\'"$(id -un)"'\AppData\Roaming\Microsoft\Windows\Start Menu\Programs\Kasumido.lnk'
+mine=$installed/list/自分の設定.txt
+log=build/dist/msi-check.log
+: >"$log"
+
+winpath() {
+    local p="Z:$(realpath "$1")"
+    echo "${p//\//\\}"
+}
+fail() {
+    echo "msi check: $*" >&2
+    sed 's/^/  /' "$log" >&2
+    exit 1
+}
+# msiexec's exit code, which Wine hands on modulo 256 (1603, the installer's fatal error, is 67).
+msiexec() {
+    echo "msiexec $*" >>"$log"
+    local rc=0
+    wine msiexec "$@" </dev/null >/dev/null 2>&1 || rc=$?
+    echo "  exit code $rc" >>"$log"
+    return $rc
+}
+product() {
+    echo "product check: $1" >>"$log"
+    scripts/wine-run.sh build/bench/dist_check.exe --product "$upgrade_code" "$1" \
+        </dev/null >>"$log" 2>&1
+}
+starts() {
+    echo "Kasumido through the Start menu shortcut, $1 profiles:" >>"$log"
+    scripts/wine-run.sh build/bench/dist_check.exe "$shortcut" "$1" </dev/null >>"$log" 2>&1
+}
+# Everything the package installs, as names below the install folder.
+shipped=(Kasumido.exe kasumido-batch.exe README.txt)
+mapfile -t samples < <(msiinfo export "$msi" File | awk -F'\t' '$2 == "SampleProfiles" {print $3}')
+for s in "${samples[@]}"; do shipped+=("list/$s"); done
+
+# A folder nobody can write (even root, which Wine runs as here): the installer fails and rolls
+# back, nothing is registered, no shortcut, no files.
+msiexec /i "$(winpath "$msi")" /qn 'INSTALLDIR=Z:\proc\kasumido\' &&
+    fail "an install into a folder that cannot be written succeeded"
+product - || fail "a failed install left the product registered"
+[ ! -e "$start_menu/Kasumido.lnk" ] && [ ! -e "$installed" ] ||
+    fail "a failed install left files behind"
+
+msiexec /i "$(winpath "$msi")" /qn || fail "the install failed"
+product "$version" || fail "Apps & features does not show Kasumido $version"
+for f in "${shipped[@]}"; do [ -f "$installed/$f" ] || fail "not installed: $f"; done
+starts "$profiles" || fail "Kasumido from the shortcut did not list the $profiles sample profiles"
+
+printf 'make_count=2\r\n' >"$mine"
+msiexec /i "$(winpath "$msi")" /qn && fail "the same package was installed twice"
+msiexec /i "$(winpath "$rebuilt")" /qn && fail "a rebuild of the same version was installed too"
+product "$version" || fail "installing the same version again changed the installed one"
+
+msiexec /i "$(winpath "$newer")" /qn || fail "the upgrade to $newer_version failed"
+product "$newer_version" || fail "after the upgrade Apps & features does not show $newer_version alone"
+[ -f "$mine" ] || fail "the upgrade removed the user's profile"
+starts "$((profiles + 1))" || fail "after the upgrade Kasumido did not list the profiles"
+msiexec /i "$(winpath "$msi")" /qn && fail "the older $version replaced the newer $newer_version"
+product "$newer_version" || fail "the refused older package changed the installed one"
+
+msiexec /x "$(winpath "$newer")" /qn || fail "the uninstall failed"
+product - || fail "the product is still registered after the uninstall"
+for f in "${shipped[@]}"; do [ ! -e "$installed/$f" ] || fail "left after the uninstall: $f"; done
+[ ! -e "$start_menu/Kasumido.lnk" ] || fail "the shortcut is left after the uninstall"
+[ -z "$(find "$user_dir/AppData/Roaming/Microsoft/Installer" -iname 'Kasumido.ico' 2>/dev/null)" ] ||
+    fail "the icon for Apps & features is left after the uninstall"
+[ -f "$mine" ] || fail "the uninstall removed the user's profile"
+left=$(cd "$installed" && find . -mindepth 1 | sort | tr '\n' ' ')
+[ "$left" = "./list ./list/自分の設定.txt " ] || fail "after the uninstall the folder holds: $left"
+cat "$log"
