@@ -19,7 +19,6 @@ namespace {
 
 constexpr int kLineBlock = 260; // bytes (narrow) or code units (wide) read ahead per step
 constexpr int kLockPollMs = 50; // pause between attempts while waiting for a lock
-constexpr int kDefaultMode = 0x0180;
 
 // Outcomes of one lock attempt.
 constexpr int kLocked = 0;
@@ -151,7 +150,7 @@ int C_FileStream::Open(const C_WString& name, const int& flags, const int& mode)
 }
 
 int C_FileStream::Open(const C_WString& name, const int& flags) {
-    return Open(name, flags, kDefaultMode);
+    return Open(name, flags, kModeReadWrite);
 }
 
 int C_FileStream::ReOpen(const C_WString& name, const int& flags) {

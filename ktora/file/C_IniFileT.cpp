@@ -201,8 +201,7 @@ template <class Ch> int C_IniFileT<Ch>::Open(const C_WString& name) {
     ReleaseLock();
     m_strName = name;
     m_Stream.Close();
-    // binary | create | read-write, permission read and write
-    return m_Stream.Open(name, 0x8102, 0x0180);
+    return m_Stream.Open(name, C_FileStream::kOpenReadWrite, C_FileStream::kModeReadWrite);
 }
 
 template <class Ch> int C_IniFileT<Ch>::Close() {
