@@ -480,13 +480,13 @@ int C_FileStream::TryLock(__int64 offset, int n) const {
 
 int C_FileStream::LockAt(__int64 offset, int n) {
     if (m_nFd == -1) {
-        return 1;
+        return kLockRefused;
     }
     int state = TryLock(offset, n);
     // Only a range held by someone else is worth waiting for; a bad range or descriptor
     // would never lock and, without a time-out, the wait would never end.
     if (state != kLockHeld || !m_bLockWait) {
-        return state == kLocked ? 0 : 1;
+        return state == kLocked ? kLockTaken : kLockRefused;
     }
     // Elapsed time is measured by unsigned difference, which stays right across the
     // millisecond clock's wrap; a negative time-out waits without limit.
@@ -496,14 +496,14 @@ int C_FileStream::LockAt(__int64 offset, int n) {
     for (;;) {
         state = TryLock(offset, n);
         if (state == kLocked) {
-            return 0;
+            return kLockTaken;
         }
         if (state == kLockFailed) {
-            return 1;
+            return kLockRefused;
         }
         const unsigned long now = common::ktora_get_time();
         if (limited && common::ktora_time_passed(begin, now, limit)) {
-            return 2;
+            return kLockTimeout;
         }
         const unsigned long elapsed = now - begin;
         unsigned long pause = kLockPollMs;
@@ -516,7 +516,7 @@ int C_FileStream::LockAt(__int64 offset, int n) {
 
 int C_FileStream::Lock(int n) {
     if (m_nFd == -1) {
-        return 1;
+        return kLockRefused;
     }
     return LockAt(CurrentPos(m_nFd), n);
 }

@@ -14,7 +14,8 @@ namespace ktora {
 // system code page or UTF-16, byte-order-aware integers, 32/64-bit positions, truncation,
 // byte-range locks and delete-on-close.
 //
-// Results: 1 (or a count of bytes) on success, 0 on failure unless a comment says -1. Flags and
+// Results: 1 (or a count of bytes) on success, 0 on failure, except Lock (a LockResult, where
+// 0 is success) and where a comment says -1. Flags and
 // permission modes are the C runtime's _O_ and _S_ values; the combinations the library and
 // the application use are named below. The A/W/plain triples: A is narrow text in the ANSI
 // code page, W is UTF-16 on disk, the plain name is the W one. Not thread-safe: one stream
@@ -83,7 +84,16 @@ public:
     int SetEndFile() const;
     int Flush();
 
+    // What Lock answers: here 0 is success.
+    enum LockResult : int {
+        kLockTaken = 0,
+        kLockRefused = 1, // no file, a bad range, or held elsewhere while not waiting
+        kLockTimeout = 2, // held elsewhere for the whole wait
+    };
+
+    // With wait, Lock retries a range held elsewhere for milliseconds (negative: no limit).
     void SetLockWait(bool wait, int milliseconds);
+    // Locks n bytes from the current position or from offset; a LockResult.
     int Lock(int n);
     int Lock(__int64 offset, int n);
     int Unlock(int n);

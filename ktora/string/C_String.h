@@ -2,6 +2,7 @@
 // Narrow-text value type: bytes in the system ANSI code page (Shift_JIS on Japanese
 // systems), indexed by bytes; the same small-buffer design as C_WString, and the same
 // member names, so that the two stay twins (StringOps.h holds the shared algorithms).
+// ToByteWString answers a C_WString: include C_WString.h to call it.
 //
 // Contract: a value type that never throws; when memory runs out an operation leaves the
 // text as it was. Searches answer -1 for "not found"; cutting operations answer an empty
@@ -143,5 +144,3 @@ private:
 };
 
 } // namespace ktora
-
-#include "ktora/string/C_WString.h"

@@ -65,7 +65,7 @@ TEST(FileStream, OpenCloseAndStateRules) {
     EXPECT_EQ(0, fs.Open(C_WString(L""), C_FileStream::kOpenReadWrite));
     EXPECT_EQ(-1, fs.GetPos());
     EXPECT_EQ(0, fs.Write("x", 1));
-    EXPECT_EQ(1, fs.Lock(1)); // closed: failed
+    EXPECT_EQ(C_FileStream::kLockRefused, fs.Lock(1)); // closed: failed
 
     const std::wstring first = dir.Path(L"first.bin");
     ASSERT_EQ(1, fs.Open(first.c_str(), C_FileStream::kOpenReadWrite));
@@ -298,17 +298,17 @@ TEST(FileStream, LocksBetweenTwoStreamsWithTimeOut) {
     ASSERT_EQ(1, a.IsOpen());
     ASSERT_EQ(1, b.IsOpen());
 
-    EXPECT_EQ(0, a.Lock(static_cast<__int64>(10), 20));
+    EXPECT_EQ(C_FileStream::kLockTaken, a.Lock(static_cast<__int64>(10), 20));
     EXPECT_EQ(0, a.GetPos64()); // the offset form leaves the position alone
 
     EXPECT_EQ(5, b.Seek(5, SEEK_SET));
     DWORD t0 = timeGetTime();
-    EXPECT_EQ(1, b.Lock(10)); // overlaps 10..14, no waiting
+    EXPECT_EQ(C_FileStream::kLockRefused, b.Lock(10)); // overlaps 10..14, no waiting
     EXPECT_LT(timeGetTime() - t0, 150u);
 
     b.SetLockWait(true, 200);
     t0 = timeGetTime();
-    EXPECT_EQ(2, b.Lock(static_cast<__int64>(20), 4));
+    EXPECT_EQ(C_FileStream::kLockTimeout, b.Lock(static_cast<__int64>(20), 4));
     DWORD waited = timeGetTime() - t0;
     EXPECT_GE(waited, 190u);
     EXPECT_LT(waited, 1500u);
@@ -316,17 +316,17 @@ TEST(FileStream, LocksBetweenTwoStreamsWithTimeOut) {
 
     // Ranges that can never be locked fail at once, also while waiting without limit.
     b.SetLockWait(true, -1);
-    EXPECT_EQ(1, b.Lock(0));
-    EXPECT_EQ(1, b.Lock(static_cast<__int64>(-1), 4));
-    EXPECT_EQ(0, b.Lock(static_cast<__int64>(40), 4)); // a free range
+    EXPECT_EQ(C_FileStream::kLockRefused, b.Lock(0));
+    EXPECT_EQ(C_FileStream::kLockRefused, b.Lock(static_cast<__int64>(-1), 4));
+    EXPECT_EQ(C_FileStream::kLockTaken, b.Lock(static_cast<__int64>(40), 4)); // a free range
     EXPECT_EQ(1, b.Unlock(static_cast<__int64>(40), 4));
     EXPECT_EQ(0, b.Unlock(static_cast<__int64>(40), 4)); // not held any more
 
     EXPECT_EQ(1, a.Unlock(static_cast<__int64>(10), 20));
-    EXPECT_EQ(0, b.Lock(10));
-    EXPECT_EQ(1, a.Lock(static_cast<__int64>(5), 10));
+    EXPECT_EQ(C_FileStream::kLockTaken, b.Lock(10));
+    EXPECT_EQ(C_FileStream::kLockRefused, a.Lock(static_cast<__int64>(5), 10));
     EXPECT_EQ(1, b.Unlock(10));
-    EXPECT_EQ(0, a.Lock(static_cast<__int64>(5), 10));
+    EXPECT_EQ(C_FileStream::kLockTaken, a.Lock(static_cast<__int64>(5), 10));
 }
 
 TEST(FileStream, DeleteOnCloseAndAdoptedDescriptors) {

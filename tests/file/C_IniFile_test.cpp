@@ -332,9 +332,9 @@ TEST_F(IniFile, OpenCreatesAMissingFileAndReportsItsTime) {
 TEST_F(IniFile, LockContentionWithAnotherHandle) {
     Start("a = 1\r\n");
     EXPECT_EQ(0, m_ini.IsLocked());
-    EXPECT_EQ(0, m_ini.Lock(0));
+    EXPECT_EQ(ktora::C_FileStream::kLockTaken, m_ini.Lock(0));
     EXPECT_EQ(1, m_ini.IsLocked());
-    EXPECT_EQ(3, m_ini.Lock(0));
+    EXPECT_EQ(m_ini.kLockAlreadyHeld, m_ini.Lock(0));
     HANDLE other = CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
@@ -343,13 +343,13 @@ TEST_F(IniFile, LockContentionWithAnotherHandle) {
     EXPECT_EQ(0, m_ini.IsLocked());
     ASSERT_TRUE(LockFile(other, 0, 0, 7, 0));
     const DWORD start = GetTickCount();
-    EXPECT_EQ(2, m_ini.Lock(200));
+    EXPECT_EQ(ktora::C_FileStream::kLockTimeout, m_ini.Lock(200));
     const DWORD waited = GetTickCount() - start;
     EXPECT_GE(waited, 180u);
     EXPECT_LT(waited, 5000u);
     EXPECT_EQ(0, m_ini.IsLocked());
     UnlockFile(other, 0, 0, 7, 0);
-    EXPECT_EQ(0, m_ini.Lock(-1));
+    EXPECT_EQ(ktora::C_FileStream::kLockTaken, m_ini.Lock(-1));
     m_ini.Close(); // closing releases the lock and forgets it
     EXPECT_EQ(0, m_ini.IsLocked());
     EXPECT_TRUE(LockFile(other, 0, 0, 7, 0));
@@ -358,7 +358,7 @@ TEST_F(IniFile, LockContentionWithAnotherHandle) {
 
 TEST_F(IniFile, LockOfAnEmptyFileHoldsItsFirstByte) {
     Start("");
-    EXPECT_EQ(0, m_ini.Lock(-1));
+    EXPECT_EQ(ktora::C_FileStream::kLockTaken, m_ini.Lock(-1));
     HANDLE other = CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);

@@ -116,8 +116,8 @@ TEST_F(WIniFile, NulUnitInsideALineKeepsEveryOffset) {
 
 TEST_F(WIniFile, LockTwiceAndPendingAcrossOpen) {
     Start(Utf16(L"a = 1\r\n"));
-    EXPECT_EQ(0, m_ini.Lock(100));
-    EXPECT_EQ(3, m_ini.Lock(100));
+    EXPECT_EQ(ktora::C_FileStream::kLockTaken, m_ini.Lock(100));
+    EXPECT_EQ(m_ini.kLockAlreadyHeld, m_ini.Lock(100));
     m_ini.SetStr(C_WString(L"a"), C_WString(L"2"));
     const std::wstring other = m_dir.Path(L"other.ini");
     ASSERT_EQ(1, m_ini.Open(C_WString(other.c_str())));
