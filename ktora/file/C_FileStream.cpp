@@ -19,7 +19,6 @@ namespace {
 
 constexpr int kLineBlock = 260; // bytes (narrow) or code units (wide) read ahead per step
 constexpr int kLockPollMs = 50; // pause between attempts while waiting for a lock
-constexpr int kDefaultMode = 0x0180;
 
 // Outcomes of one lock attempt.
 constexpr int kLocked = 0;
@@ -151,7 +150,7 @@ int C_FileStream::Open(const C_WString& name, const int& flags, const int& mode)
 }
 
 int C_FileStream::Open(const C_WString& name, const int& flags) {
-    return Open(name, flags, kDefaultMode);
+    return Open(name, flags, kModeReadWrite);
 }
 
 int C_FileStream::ReOpen(const C_WString& name, const int& flags) {
@@ -481,13 +480,13 @@ int C_FileStream::TryLock(__int64 offset, int n) const {
 
 int C_FileStream::LockAt(__int64 offset, int n) {
     if (m_nFd == -1) {
-        return 1;
+        return kLockRefused;
     }
     int state = TryLock(offset, n);
     // Only a range held by someone else is worth waiting for; a bad range or descriptor
     // would never lock and, without a time-out, the wait would never end.
     if (state != kLockHeld || !m_bLockWait) {
-        return state == kLocked ? 0 : 1;
+        return state == kLocked ? kLockTaken : kLockRefused;
     }
     // Elapsed time is measured by unsigned difference, which stays right across the
     // millisecond clock's wrap; a negative time-out waits without limit.
@@ -497,14 +496,14 @@ int C_FileStream::LockAt(__int64 offset, int n) {
     for (;;) {
         state = TryLock(offset, n);
         if (state == kLocked) {
-            return 0;
+            return kLockTaken;
         }
         if (state == kLockFailed) {
-            return 1;
+            return kLockRefused;
         }
         const unsigned long now = common::ktora_get_time();
         if (limited && common::ktora_time_passed(begin, now, limit)) {
-            return 2;
+            return kLockTimeout;
         }
         const unsigned long elapsed = now - begin;
         unsigned long pause = kLockPollMs;
@@ -517,7 +516,7 @@ int C_FileStream::LockAt(__int64 offset, int n) {
 
 int C_FileStream::Lock(int n) {
     if (m_nFd == -1) {
-        return 1;
+        return kLockRefused;
     }
     return LockAt(CurrentPos(m_nFd), n);
 }

@@ -8,6 +8,10 @@ namespace ktora {
 // Lists the entries of one folder that match a wildcard pattern and answers questions about
 // them by position or by name. The virtual folder (SetVtlDir) is checked to be an existing
 // folder and is put in front of later patterns on request.
+//
+// Contract: 1 done, 0 not; lookups that find nothing answer -1 (attributes, sizes) or an
+// empty name. Returned tag_FindInfo pointers belong to the finder and live until the next
+// Start or End. "Serch" (sic) answers 1 when the name is in the list. Not thread-safe.
 class C_Find {
 public:
     C_Find();

@@ -201,8 +201,7 @@ template <class Ch> int C_IniFileT<Ch>::Open(const C_WString& name) {
     ReleaseLock();
     m_strName = name;
     m_Stream.Close();
-    // binary | create | read-write, permission read and write
-    return m_Stream.Open(name, 0x8102, 0x0180);
+    return m_Stream.Open(name, C_FileStream::kOpenReadWrite, C_FileStream::kModeReadWrite);
 }
 
 template <class Ch> int C_IniFileT<Ch>::Close() {
@@ -551,10 +550,10 @@ template <class Ch> void C_IniFileT<Ch>::ClearAll() {
 
 template <class Ch> int C_IniFileT<Ch>::Lock(int milliseconds) {
     if (m_nLockLength != -1) {
-        return 3;
+        return kLockAlreadyHeld;
     }
     if (!m_Stream.IsOpen()) {
-        return 1;
+        return C_FileStream::kLockRefused;
     }
     // An empty file still gets one byte locked: a zero-length range locks nothing (and fails
     // outright under Wine, which would make an unlimited wait spin forever).
@@ -565,12 +564,12 @@ template <class Ch> int C_IniFileT<Ch>::Lock(int milliseconds) {
     }
     m_Stream.SetLockWait(true, milliseconds);
     const int result = m_Stream.Lock(static_cast<__int64>(0), length);
-    if (result != 0) {
+    if (result != C_FileStream::kLockTaken) {
         m_Stream.SetLockWait(false, -1);
         return result;
     }
     m_nLockLength = length;
-    return 0;
+    return C_FileStream::kLockTaken;
 }
 
 template <class Ch> void C_IniFileT<Ch>::Unlock() {

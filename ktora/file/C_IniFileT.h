@@ -65,7 +65,9 @@ public:
     int IsCommit() const { return m_bPending; }
     void ClearAll();
 
-    // 0 locked, 1 failed, 2 timed out, 3 already held by this object.
+    // Lock answers a C_FileStream::LockResult, or this when the object holds the lock already.
+    enum : int { kLockAlreadyHeld = 3 };
+    // Locks the whole file; waits at most milliseconds (negative: no limit).
     int Lock(int milliseconds);
     void Unlock();
     int IsLocked() const { return m_nLockLength != -1; }

@@ -1,5 +1,7 @@
 #include "ktora/file/C_Mapping.h"
 
+#include <fcntl.h>
+
 namespace ktora {
 
 C_Mapping::C_Mapping() : m_pSource(nullptr), m_pView(nullptr), m_bExist(0), m_hMap(nullptr) {}
@@ -64,7 +66,7 @@ void* C_Mapping::Map(I_Mapping* source, const wchar_t* name, int shared) {
         return nullptr;
     }
     const unsigned long protect =
-        (source->GetMode() & (0x0001 | 0x0002)) != 0 ? PAGE_READWRITE : PAGE_READONLY;
+        (source->GetMode() & (_O_WRONLY | _O_RDWR)) != 0 ? PAGE_READWRITE : PAGE_READONLY;
     return Map(source, name, shared, protect, high, low);
 }
 

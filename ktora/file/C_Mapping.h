@@ -5,7 +5,8 @@
 namespace ktora {
 
 // A mapping object made over a source and one view of it. The source is not owned and must
-// outlive the view.
+// outlive the view; Unmap(1) also closes it. Map answers the view's address (owned by this
+// object, valid until Unmap) or null. Not thread-safe.
 class C_Mapping {
 public:
     C_Mapping();

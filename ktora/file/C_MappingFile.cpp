@@ -1,15 +1,8 @@
 #include "ktora/file/C_MappingFile.h"
 
-namespace ktora {
+#include <fcntl.h>
 
-namespace {
-constexpr unsigned long kWrite = 0x0001;
-constexpr unsigned long kReadWrite = 0x0002;
-constexpr unsigned long kAppend = 0x0008;
-constexpr unsigned long kCreate = 0x0100;
-constexpr unsigned long kTruncate = 0x0200;
-constexpr unsigned long kExclusive = 0x0400;
-} // namespace
+namespace ktora {
 
 C_MappingFile::C_MappingFile() : m_hFile(INVALID_HANDLE_VALUE), m_dwMode(0) {}
 
@@ -24,20 +17,20 @@ int C_MappingFile::Open(const wchar_t* name, unsigned long flags) {
     // Every view needs read access, so a file opened for writing is opened for reading too;
     // without a write flag the file is opened for reading (a handle with no access at all
     // could never be mapped).
-    const bool write = (flags & (kWrite | kReadWrite)) != 0;
+    const bool write = (flags & (_O_WRONLY | _O_RDWR)) != 0;
     DWORD access = write ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ;
-    if ((flags & kTruncate) != 0 && !write) {
+    if ((flags & _O_TRUNC) != 0 && !write) {
         return 0;
     }
     DWORD creation = OPEN_EXISTING;
-    if ((flags & kCreate) != 0) {
-        creation = (flags & kExclusive) != 0 ? CREATE_NEW : OPEN_ALWAYS;
+    if ((flags & _O_CREAT) != 0) {
+        creation = (flags & _O_EXCL) != 0 ? CREATE_NEW : OPEN_ALWAYS;
     }
     HANDLE h = CreateFileW(name, access, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return 0;
     }
-    if ((flags & kTruncate) != 0) {
+    if ((flags & _O_TRUNC) != 0) {
         LARGE_INTEGER zero;
         zero.QuadPart = 0;
         if (!SetFilePointerEx(h, zero, nullptr, FILE_BEGIN) || !SetEndOfFile(h)) {
@@ -45,7 +38,7 @@ int C_MappingFile::Open(const wchar_t* name, unsigned long flags) {
             return 0;
         }
     }
-    if ((flags & kAppend) != 0) {
+    if ((flags & _O_APPEND) != 0) {
         LARGE_INTEGER zero;
         zero.QuadPart = 0;
         SetFilePointerEx(h, zero, nullptr, FILE_END);

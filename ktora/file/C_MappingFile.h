@@ -4,8 +4,8 @@
 
 namespace ktora {
 
-// A file opened for mapping. Flags are the runtime's open flags: 0x0001 write, 0x0002
-// read-write, 0x0008 append, 0x0100 create, 0x0200 truncate, 0x0400 exclusive.
+// A file opened for mapping. Flags are the C runtime's open flags (<fcntl.h>): _O_WRONLY,
+// _O_RDWR, _O_APPEND, _O_CREAT, _O_TRUNC, _O_EXCL; any other bit is ignored.
 class C_MappingFile : public I_Mapping {
 public:
     C_MappingFile();

@@ -15,12 +15,6 @@
 
 namespace ktora {
 
-namespace {
-
-const int kTraceFlags = 0x810A; // binary | create | append | read-write
-
-} // namespace
-
 C_Trace::C_Trace()
     : m_strTraceName(L"Trace.trc"), m_strLockName(L"_lock_Trace.trc"), m_nLockMode(0),
       m_bLockHeld(false) {}
@@ -74,7 +68,7 @@ int C_Trace::AcquireLock(int seconds) {
                 return 0;
             }
             parent.resize(cut);
-            common::ktora_CreateDirectory(C_WString(parent.c_str()), 511);
+            common::ktora_CreateDirectory(C_WString(parent.c_str()), common::kDirectoryModeAll);
             continue;
         } else {
             // Denied, invalid name, missing drive: waiting cannot help.
@@ -100,7 +94,7 @@ int C_Trace::TraceON(const int& seconds) {
         }
         m_bLockHeld = true;
     }
-    if (m_File.Open(m_strTraceName, kTraceFlags)) {
+    if (m_File.Open(m_strTraceName, C_FileStream::kOpenAppend)) {
         return 1;
     }
     ReleaseLock();

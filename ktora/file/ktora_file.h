@@ -5,6 +5,10 @@
 namespace ktora {
 namespace common {
 
+// The POSIX-style mode callers hand ktora_CreateDirectory: everyone may read, write and enter.
+// The folder gets the system's default security whatever the mode says.
+constexpr int kDirectoryModeAll = 0777; // 511
+
 // Creates the folder and every missing parent. Returns 1 when the whole path exists as a
 // folder afterwards (also when it existed before), 0 otherwise. mode has no effect here.
 int ktora_CreateDirectory(const C_WString& path, int mode);

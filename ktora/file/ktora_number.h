@@ -2,6 +2,8 @@
 
 #include <stdint.h>
 
+// Number parsing and small C-string helpers. Each comes as _a (narrow), _w (UTF-16) and a plain
+// name that is the _w one. Stateless and thread-safe; nothing allocates.
 namespace ktora {
 namespace common {
 

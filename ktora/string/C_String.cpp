@@ -2,6 +2,7 @@
 
 #include "ktora/file/ktora_safe_vsnprintf.h"
 #include "ktora/string/C_Memory.h"
+#include "ktora/string/C_WString.h"
 #include "ktora/string/StringOps.h"
 
 #include <cstdarg>

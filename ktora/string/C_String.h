@@ -1,6 +1,12 @@
 #pragma once
 // Narrow-text value type: bytes in the system ANSI code page (Shift_JIS on Japanese
-// systems), indexed by bytes; the same small-buffer design as C_WString.
+// systems), indexed by bytes; the same small-buffer design as C_WString, and the same
+// member names, so that the two stay twins (StringOps.h holds the shared algorithms).
+// ToByteWString answers a C_WString: include C_WString.h to call it.
+//
+// Contract: a value type that never throws; when memory runs out an operation leaves the
+// text as it was. Searches answer -1 for "not found"; cutting operations answer an empty
+// string for an empty or out-of-range range. Not thread-safe (like an int).
 
 namespace ktora {
 
@@ -69,24 +75,37 @@ public:
     int LastIndexOf(const char* s) const { return LastIndexOf(s, m_nLength - 1); }
     int LastIndexOf(const C_String& s, int from) const;
     int LastIndexOf(const C_String& s) const { return LastIndexOf(s, m_nLength - 1); }
+    // set is a run of tokens `unit` units long each ("abcd" with unit 2: "ab" and "cd"). The
+    // first index from `from` where a token starts; IndexOfSkip: the first where none does,
+    // stepping by unit. -1 when there is none or unit <= 0.
     int IndexOfWhich(const C_String& set, int from, int unit) const;
     int IndexOfSkip(const C_String& set, int from, int unit) const;
+    // Like IndexOf, but not inside a '...' or "..." run; -1 also when a quote is unclosed.
     int IndexOfSkipQuote(const C_String& s, int from) const;
 
     C_String SubString(int from) const;
+    // `to` is inclusive: SubString(1, 2) of "abcd" is "bc"; to == Length() counts as the last.
     C_String SubString(int from, int to) const;
     C_String ToUpper() const;
     C_String ToLower() const;
     C_String Trim() const;
+    // set and unit as for IndexOfWhich: whole tokens are trimmed, not single characters.
     C_String TrimChars(const char* set, const int& unit) const;
     C_String TrimFirstChars(const char* set, const int& unit) const;
     C_String TrimLastChars(const char* set, const int& unit) const;
+    // Runs of one repeated character of set become one (an empty set: any character).
     C_String Squeeze(const char* set) const;
     C_String Replace(char from, char to) const;
     C_String Replace(const char* from, const char* to) const;
     C_String Replace(const C_String& from, const C_String& to) const;
+    // The text between the first `open` at or after from and the next `close` after it;
+    // with keep, the delimiters are kept. No close: the rest of the text (plus close when
+    // kept). No open: empty, or open + close when kept. *next: just past close, or -1.
     C_String Enclose(const char* open, const char* close, int from, int* next,
                      const int& keep) const;
+    // The first run of digits at or after from, with the signs just before it; flags skip
+    // quoted runs: 1 '...', 2 "..." (backslash escapes), 4 <...> tags. -1 when no digit
+    // comes (then *next is -1); *next just past the digits, *digits their count.
     long long EncloseInt64(int from, int* next, int flags, int* digits) const;
     int EncloseInt(int from, int* next, int flags, int* digits) const;
 
@@ -125,5 +144,3 @@ private:
 };
 
 } // namespace ktora
-
-#include "ktora/string/C_WString.h"

@@ -1,6 +1,11 @@
 #pragma once
 // Wide-text value type: UTF-16 code units with a small inline buffer. Out-of-range indices
 // give -1 or an empty string; conversions to and from narrow text use the ANSI code page.
+//
+// Contract: the twin of C_String (same names; the surprising ones are explained there:
+// IndexOfWhich's token unit, SubString's inclusive end, Enclose, EncloseInt). Overloads that
+// take char* convert from the ANSI code page first. Never throws; when memory runs out an
+// operation leaves the text as it was. Not thread-safe (like an int).
 #include "ktora/string/C_String.h"
 
 namespace ktora {
@@ -81,11 +86,13 @@ public:
     int LastIndexOf(const C_WString& s) const { return LastIndexOf(s, m_nLength - 1); }
     int LastIndexOf(const char* s, int from) const;
     int LastIndexOf(const char* s) const { return LastIndexOf(s, m_nLength - 1); }
+    // set is a run of `unit`-long tokens (see C_String).
     int IndexOfWhich(const C_WString& set, int from, int unit) const;
     int IndexOfSkip(const C_WString& set, int from, int unit) const;
     int IndexOfSkipQuote(const C_WString& s, int from) const;
 
     C_WString SubString(int from) const;
+    // `to` is inclusive (see C_String).
     C_WString SubString(int from, int to) const;
     C_WString ToUpper() const;
     C_WString ToLower() const;
@@ -101,11 +108,13 @@ public:
     C_WString Replace(wchar_t from, wchar_t to) const;
     C_WString Replace(const C_WString& from, const C_WString& to) const;
     C_WString Replace(const char* from, const char* to) const;
+    // Between open and close; keep keeps the delimiters (see C_String).
     C_WString Enclose(const C_WString& open, const C_WString& close, int from, int* next,
                       const int& keep) const;
     C_WString Enclose(const char* open, const char* close, int from, int* next,
                       const int& keep) const;
     C_WString ToWString() const { return *this; }
+    // ToString converts to the ANSI code page; ToByteString copies the raw UTF-16LE bytes.
     C_String ToString() const;
     C_String ToByteString() const;
 

@@ -1,6 +1,11 @@
 #pragma once
 // Static text and system utilities. Each topic has its own group below and its own
 // source file (System_<topic>.cpp).
+//
+// Contract: stateless and thread-safe. Functions that return a raw pointer hand over a new[]
+// array the caller frees with delete[] (null on failure); the others return C_String or
+// C_WString values. "sjis" means the system ANSI code page (932 on the systems this runs on);
+// a charset argument takes the names CharCode knows.
 
 #include "ktora/string/C_String.h"
 #include "ktora/string/C_WString.h"

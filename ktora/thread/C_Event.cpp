@@ -31,7 +31,7 @@ void C_Event::ResetEvent() {
 
 int C_Event::Wait(int milliseconds) {
     if (!m_hEvent) {
-        return 2;
+        return common::kWaitFailed;
     }
     DWORD limit = milliseconds < 0 ? INFINITE : static_cast<DWORD>(milliseconds);
     return common::ktora_wait_handle(m_hEvent, limit);

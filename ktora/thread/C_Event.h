@@ -6,7 +6,8 @@
 
 namespace ktora {
 
-// Manual-reset event, initially not set, that remembers whether it was set.
+// Manual-reset event, initially not set, that remembers whether it was set. Every member may
+// be called from any thread.
 class C_Event {
 public:
     C_Event();
@@ -16,7 +17,7 @@ public:
 
     virtual void SetEvent();
     virtual void ResetEvent();
-    // Negative milliseconds wait without limit. 0 set (or abandoned), 1 time-out, 2 failure.
+    // Negative milliseconds wait without limit. A common::WaitResult (ktora_thread.h).
     virtual int Wait(int milliseconds);
     virtual int IsSignal() const;
     virtual void* GetHandle() const;

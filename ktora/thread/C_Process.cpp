@@ -103,7 +103,7 @@ unsigned long C_Process::Launch(wchar_t const* application, wchar_t const* comma
                                 wchar_t const* currentDirectory,
                                 SECURITY_ATTRIBUTES* processAttributes,
                                 SECURITY_ATTRIBUTES* threadAttributes) {
-    if (m_hProcess || !commandLine || mode < 0 || mode > 4) {
+    if (m_hProcess || !commandLine || mode < kPipeNone || mode > kNewConsole) {
         return kFailed;
     }
     STARTUPINFOW si = {};
@@ -111,7 +111,7 @@ unsigned long C_Process::Launch(wchar_t const* application, wchar_t const* comma
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = static_cast<WORD>(show);
 
-    const bool piped = mode >= 1 && mode <= 3;
+    const bool piped = mode >= kPipeOutput && mode <= kPipeAll;
     HANDLE parentRead = nullptr;
     HANDLE parentWrite = nullptr;
     HANDLE parentError = nullptr;
@@ -127,17 +127,17 @@ unsigned long C_Process::Launch(wchar_t const* application, wchar_t const* comma
         CloseIf(childErr);
     };
     bool ok = true;
-    if (mode == 1) {
+    if (mode == kPipeOutput) {
         ok = MakePipe(true, parentRead, childOut);
         si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
         si.hStdOutput = childOut;
         si.hStdError = childOut;
-    } else if (mode == 2) {
+    } else if (mode == kPipeInput) {
         ok = MakePipe(false, parentWrite, childIn);
         si.hStdInput = childIn;
         si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
         si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    } else if (mode == 3) {
+    } else if (mode == kPipeAll) {
         ok = MakePipe(false, parentWrite, childIn) && MakePipe(true, parentRead, childOut) &&
              MakePipe(true, parentError, childErr);
         si.hStdInput = childIn;
@@ -151,8 +151,8 @@ unsigned long C_Process::Launch(wchar_t const* application, wchar_t const* comma
     if (piped) {
         si.dwFlags |= STARTF_USESTDHANDLES;
     }
-    DWORD flags = mode == 4 ? CREATE_NEW_CONSOLE : 0;
-    if (show == 0) {
+    DWORD flags = mode == kNewConsole ? CREATE_NEW_CONSOLE : 0;
+    if (show == SW_HIDE) {
         flags = DETACHED_PROCESS;
     }
     // CreateProcessW may write into the command line.
@@ -205,13 +205,17 @@ unsigned long C_Process::Run(wchar_t const* program, wchar_t const* arguments, i
 
 int C_Process::WaitEnd(unsigned long milliseconds) {
     if (!m_hProcess) {
-        return 2;
+        return kJoinNoChild;
     }
-    int r = common::ktora_wait_handle(m_hProcess, milliseconds);
-    if (r == 0) {
+    switch (common::ktora_wait_handle(m_hProcess, milliseconds)) {
+    case common::kWaitSignalled:
         Cleanup();
+        return kJoinEnded;
+    case common::kWaitTimeout:
+        return kJoinTimeout;
+    default:
+        return kJoinNoChild;
     }
-    return r;
 }
 
 int C_Process::Join(unsigned long milliseconds) {
@@ -220,7 +224,7 @@ int C_Process::Join(unsigned long milliseconds) {
 
 int C_Process::Exit(unsigned long milliseconds) {
     if (!m_hProcess) {
-        return 2;
+        return kJoinNoChild;
     }
     FindWindowData data = {m_dwProcessId, nullptr, nullptr};
     EnumWindows(&FindChildWindow, reinterpret_cast<LPARAM>(&data));

@@ -6,15 +6,28 @@
 
 namespace ktora {
 
-// One child process at a time, optionally connected through anonymous pipes.
-//
-// Pipe modes: 0 none; 1 the child's output and error go to a pipe the parent reads;
-// 2 the child's input comes from a pipe the parent writes; 3 input, output and error
-// pipes (the error pipe's parent end is kept so that Cleanup closes it; it is not
-// drained, so a child that writes much to its error output blocks); 4 no pipes, the
-// child gets a new console. Show mode 0 detaches the child from any console.
+// One child process at a time, optionally connected through anonymous pipes. Show is a
+// SW_ value for the child's first window; show 0 (SW_HIDE) also detaches the child from any
+// console. Not thread-safe: one thread drives one object.
 class C_Process {
 public:
+    // How Run connects the child.
+    enum PipeMode : int {
+        kPipeNone = 0,
+        kPipeOutput = 1, // the child's output and error go to a pipe the parent reads
+        kPipeInput = 2,  // the child's input comes from a pipe the parent writes
+        // Input, output and error pipes. The error pipe's parent end is only kept so that
+        // Cleanup closes it: it is not drained, so a child that writes much there blocks.
+        kPipeAll = 3,
+        kNewConsole = 4, // no pipes; the child gets a console of its own
+    };
+    // What Join and Exit answer (another set than C_ThreadEx's).
+    enum JoinResult : int {
+        kJoinEnded = 0, // the child has ended and is released
+        kJoinTimeout = 1,
+        kJoinNoChild = 2, // no child held, or the wait failed
+    };
+
     C_Process();
     // The child is not terminated; it goes on running on its own.
     virtual ~C_Process();
@@ -33,7 +46,7 @@ public:
     // A quoted program keeps its quotes; the arguments follow after a blank.
     unsigned long Run(wchar_t const* program, wchar_t const* arguments, int show, int mode,
                       int waitIdle, void* environment, wchar_t const* currentDirectory);
-    // 0 the child has ended (and is released), 1 time-out, 2 no child or failed wait.
+    // A JoinResult; the child is left running on a time-out.
     int Join(unsigned long milliseconds);
     // Posts WM_CLOSE to the child's main window, then waits as Join does.
     int Exit(unsigned long milliseconds);

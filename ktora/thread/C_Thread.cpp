@@ -27,10 +27,10 @@ void C_Thread::Stop() {
 
 int C_Thread::Join(unsigned long milliseconds) {
     if (!m_hThread) {
-        return 0;
+        return kJoinEnded;
     }
     if (GetThreadId(m_hThread) == GetCurrentThreadId()) {
-        return 2; // waiting for itself would never end
+        return kJoinFailed; // waiting for itself would never end
     }
     if (milliseconds == 0) {
         milliseconds = INFINITE;
@@ -38,10 +38,10 @@ int C_Thread::Join(unsigned long milliseconds) {
     HANDLE h = m_hThread;
     DWORD r = common::ktora_join_close_thread(h, milliseconds);
     if (r == WAIT_TIMEOUT) {
-        return 1;
+        return kJoinTimeout;
     }
     m_hThread = nullptr;
-    return (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) ? 0 : 2;
+    return (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) ? kJoinEnded : kJoinFailed;
 }
 
 int C_Thread::IsAlive() const {

@@ -13,6 +13,13 @@ namespace ktora {
 // Stop() in its own destructor, before its part of the object is gone.
 class C_Thread : public I_Runnable {
 public:
+    // What Join answers (another set than C_ThreadEx's).
+    enum JoinResult : int {
+        kJoinEnded = 0,   // the thread has ended and its handle was released, or none was held
+        kJoinTimeout = 1, // the handle stays
+        kJoinFailed = 2,  // the wait failed, or Join was called on the thread itself
+    };
+
     C_Thread();
     explicit C_Thread(I_Runnable* target);
     ~C_Thread() override;
@@ -24,9 +31,7 @@ public:
     int Start();
     // Waits without limit and releases the handle (not when called on the thread itself).
     void Stop();
-    // 0 and 0xFFFFFFFF wait without limit. Returns 0 when the thread has ended and its
-    // handle was released (or none was held), 1 on time-out (the handle stays), 2 when
-    // the wait failed or was called on the thread itself.
+    // 0 and INFINITE wait without limit. A JoinResult.
     int Join(unsigned long milliseconds);
     int IsAlive() const;
 

@@ -109,10 +109,10 @@ int C_ThreadEx::JoinFor(DWORD milliseconds) {
     {
         C_CriticalLock lock(&m_cs);
         if (!m_hThread) {
-            return 1;
+            return kJoinNothing;
         }
         if (m_dwThreadId.load() == GetCurrentThreadId()) {
-            return 2;
+            return kJoinSelf;
         }
         repeat = m_nRepeat.load() != 0;
         if (repeat) {
@@ -121,13 +121,13 @@ int C_ThreadEx::JoinFor(DWORD milliseconds) {
                 // whether or not the join came in before it ended.
                 if (m_pDone.Get() && m_pDone->IsSignal()) {
                     m_pDone->ResetEvent();
-                    return 0;
+                    return kJoinDone;
                 }
                 if (m_nState.load() == 0) {
-                    return 1;
+                    return kJoinNothing;
                 }
                 m_nState.store(0);
-                return 0;
+                return kJoinDone;
             }
             done = m_pDone;
             h = m_hThread;
@@ -146,40 +146,40 @@ int C_ThreadEx::JoinFor(DWORD milliseconds) {
     }
     if (repeat) {
         if (!done.Get()) {
-            return 1;
+            return kJoinNothing;
         }
         // Also watch the thread itself: repeat mode may have been switched on after a
         // thread without it had run and ended, and then no run will ever set the event.
         HANDLE both[2] = {h, done->GetHandle()};
         DWORD r = WaitForMultipleObjects(2, both, FALSE, milliseconds);
         if (r == WAIT_TIMEOUT) {
-            return 3;
+            return kJoinTimeout;
         }
         if (r == WAIT_OBJECT_0 + 1) {
             done->ResetEvent();
-            return 0;
+            return kJoinDone;
         }
         if (r != WAIT_OBJECT_0) {
-            return 1;
+            return kJoinNothing;
         }
         done->ResetEvent();
         ReleaseEnded(h);
-        return 0;
+        return kJoinDone;
     }
     if (milliseconds == INFINITE) {
         // The object has let go of the handle: it is closed whatever the wait reports.
         DWORD r = common::ktora_join_close_thread(h, INFINITE);
-        return (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) ? 0 : 1;
+        return (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) ? kJoinDone : kJoinNothing;
     }
     int r = common::ktora_wait_handle(h, milliseconds);
-    if (r == 1) {
-        return 3;
+    if (r == common::kWaitTimeout) {
+        return kJoinTimeout;
     }
-    if (r == 2) {
-        return 1;
+    if (r == common::kWaitFailed) {
+        return kJoinNothing;
     }
     ReleaseEnded(h);
-    return 0;
+    return kJoinDone;
 }
 
 int C_ThreadEx::SetFunction(Pointer<I_Function> const& fn) {

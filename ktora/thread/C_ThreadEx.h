@@ -20,6 +20,14 @@ namespace ktora {
 // thread that had not run yet to end.
 class C_ThreadEx {
 public:
+    // What Join answers (another set than C_Thread's and C_Process's).
+    enum JoinResult : int {
+        kJoinDone = 0,    // the run ended
+        kJoinNothing = 1, // nothing to wait for, or the wait failed
+        kJoinSelf = 2,    // called on the thread itself
+        kJoinTimeout = 3, // the object is left as it was
+    };
+
     C_ThreadEx();
     virtual ~C_ThreadEx();
     C_ThreadEx(const C_ThreadEx&) = delete;
@@ -28,12 +36,11 @@ public:
     virtual int Start(common::Pointer<I_Function> const& fn);
     // 1 when a thread was created or a parked one let through; 0 otherwise.
     virtual int Start();
-    // 0 done, 1 nothing to wait for (or the wait failed), 2 called on the thread itself.
+    // Waits without limit; a JoinResult other than kJoinTimeout.
     virtual int Join();
     // Creates the thread parked at the gate; the next Start lets it run.
     virtual int Create();
-    // 0 waits without limit. 0 done, 1 nothing to wait for or failure, 2 called on the
-    // thread itself, 3 time-out (the object is left as it was).
+    // 0 waits without limit (unlike the system's waits, where 0 only looks). A JoinResult.
     virtual int Join(unsigned long milliseconds);
     // 0 without change while a run is active.
     virtual int SetFunction(common::Pointer<I_Function> const& fn);

@@ -39,11 +39,11 @@ int ktora_wait_handle(void* handle, unsigned long milliseconds) {
     switch (WaitForSingleObject(handle, milliseconds)) {
     case WAIT_OBJECT_0:
     case WAIT_ABANDONED:
-        return 0;
+        return kWaitSignalled;
     case WAIT_TIMEOUT:
-        return 1;
+        return kWaitTimeout;
     default:
-        return 2;
+        return kWaitFailed;
     }
 }
 

@@ -15,8 +15,13 @@ unsigned long ktora_join_thread(void* handle, int* exitCode);
 // result.
 unsigned long ktora_join_close_thread(void* handle, unsigned long milliseconds);
 int ktora_close_thread(void* handle);
-// Waits at most milliseconds (INFINITE allowed) on any waitable handle: 0 signalled (an
-// abandoned mutex counts), 1 time-out, 2 failure.
+// What ktora_wait_handle answers.
+enum WaitResult : int {
+    kWaitSignalled = 0, // an abandoned mutex counts
+    kWaitTimeout = 1,
+    kWaitFailed = 2,
+};
+// Waits at most milliseconds (INFINITE allowed) on any waitable handle; a WaitResult.
 int ktora_wait_handle(void* handle, unsigned long milliseconds);
 [[noreturn]] void ktora_end_thread(int code);
 // Runs fn exactly once for the guard word (0 not run, 1 running, 2 done); callers that

@@ -14,23 +14,10 @@ namespace ktora {
 
 namespace {
 
-// WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VSCROLL
-constexpr DWORD kStyle = 0xEF0000;
 // "デバッグ Ver1.07"
 constexpr wchar_t kDefaultTitle[] = L"\u30c7\u30d0\u30c3\u30b0 Ver1.07";
-// A lookup closer than this to the cached line walks from there.
-constexpr int kCacheReach = 500;
 // Room of the formatting buffers, terminator included.
 constexpr int kFormatUnits = 2048;
-
-enum : UINT {
-    kIdClear = 2500,
-    kIdSeparator = 2501,
-    kIdCopyLine = 2502,
-    kIdCopyAll = 2503,
-    kIdLineNumbers = 2504,
-    kIdFont = 2505,
-};
 
 constexpr UINT kScrollMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
 
@@ -88,6 +75,30 @@ template <typename Char, typename Out> void FormatThen(Char const* format, va_li
     out(buffer);
 }
 
+// Puts `units` UTF-16 units (terminator included) that fill() writes on the clipboard; 1 when
+// they went there.
+template <typename Fill> int PutOnClipboard(HWND owner, size_t units, Fill fill) {
+    if (!::OpenClipboard(owner)) {
+        return 0;
+    }
+    ::EmptyClipboard();
+    int done = 0;
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, units * sizeof(wchar_t));
+    if (memory) {
+        wchar_t* p = static_cast<wchar_t*>(::GlobalLock(memory));
+        if (p) {
+            fill(p);
+            ::GlobalUnlock(memory);
+            done = ::SetClipboardData(CF_UNICODETEXT, memory) ? 1 : 0;
+        }
+        if (!done) {
+            ::GlobalFree(memory);
+        }
+    }
+    ::CloseClipboard();
+    return done;
+}
+
 } // namespace
 
 C_DebugWnd* C_DebugWnd::m_this = nullptr;
@@ -123,11 +134,7 @@ void C_DebugWnd::_D_Init() {
     m_si.fMask = kScrollMask;
     m_si.nPage = 1;
     m_nTextHeight = 0;
-    m_nCount = 0;
     m_hMenu = nullptr;
-    m_pLast = nullptr;
-    m_pCache = nullptr;
-    m_nCache = -1;
     m_bNewLine = 0;
     m_nSelect = -1;
     m_nTab = 4;
@@ -166,14 +173,14 @@ int C_DebugWnd::D_Create(C_WString const& className, int const& width, int const
     C_Wnd::RegistWnd(gWndProc, className, nullptr);
 
     C_WString caption = title.Empty() ? C_WString(kDefaultTitle) : title;
-    unsigned long style = kStyle | (visible ? WS_VISIBLE : 0);
+    unsigned long style = kWindowStyle | (visible ? WS_VISIBLE : 0);
     if (!m_wnd.MakeWindow(nullptr, className, caption, style, width, height, nullptr)) {
         return 0;
     }
     HWND hwnd = m_wnd.GetHWnd();
 
     RECT outer = {0, 0, width, height};
-    ::AdjustWindowRect(&outer, kStyle, FALSE);
+    ::AdjustWindowRect(&outer, kWindowStyle, FALSE);
     ::SetWindowPos(hwnd, nullptr, x, y, outer.right - outer.left + ::GetSystemMetrics(SM_CXVSCROLL),
                    outer.bottom - outer.top, 0);
 
@@ -198,7 +205,7 @@ int C_DebugWnd::D_Create(C_WString const& className, int const& width, int const
 
     m_font = C_WFont::GetDefaultFont();
     m_font.SelectFont(m_hDrawDC);
-    m_nTextHeight = m_nCount * _FontHeight();
+    m_nTextHeight = m_lines.Count() * _FontHeight();
     ::SetTextColor(m_hDrawDC, m_textColor);
     ::SetBkMode(m_hDrawDC, TRANSPARENT);
 
@@ -300,98 +307,15 @@ void C_DebugWnd::D_Destroy() {
         ::DestroyMenu(m_hMenu);
         m_hMenu = nullptr;
     }
-    _FreeLines();
-    _D_ClearCache();
-    m_nCount = 0;
+    m_lines.Clear();
     m_nTextHeight = 0;
     m_nSelect = -1;
     m_si.nPos = 0;
     m_si.nMax = 0;
 }
 
-void C_DebugWnd::_FreeLines() {
-    // One line at a time: a long list must not be freed by recursion.
-    m_pLast = nullptr;
-    while (m_pFirst) {
-        std::unique_ptr<tag_DebugStr> next = std::move(m_pFirst->next);
-        m_pFirst = std::move(next);
-    }
-}
-
-void C_DebugWnd::_D_ClearCache() {
-    m_pCache = nullptr;
-    m_nCache = -1;
-}
-
-void C_DebugWnd::_AddLine(wchar_t const* text, size_t length) {
-    std::unique_ptr<tag_DebugStr> node(new tag_DebugStr);
-    node->text.assign(text, length);
-    node->prev = m_pLast;
-    tag_DebugStr* added = node.get();
-    if (m_pLast) {
-        m_pLast->next = std::move(node);
-    } else {
-        m_pFirst = std::move(node);
-    }
-    m_pLast = added;
-    ++m_nCount;
-    m_nTextHeight += _FontHeight();
-}
-
-void C_DebugWnd::_D_AddString(wchar_t const* text) {
-    if (!m_bNewLine) {
-        _AddLine(text, wcslen(text));
-        return;
-    }
-    // CR, LF and CR LF each end a line; a separator at the end leaves a last empty line.
-    wchar_t const* start = text;
-    wchar_t const* p = text;
-    while (*p) {
-        if (*p == L'\r' || *p == L'\n') {
-            _AddLine(start, static_cast<size_t>(p - start));
-            if (p[0] == L'\r' && p[1] == L'\n') {
-                ++p;
-            }
-            ++p;
-            start = p;
-        } else {
-            ++p;
-        }
-    }
-    _AddLine(start, static_cast<size_t>(p - start));
-}
-
-wchar_t const* C_DebugWnd::_D_GetString(int index) {
-    if (!m_pFirst || index < 0 || index >= m_nCount) {
-        return nullptr;
-    }
-    tag_DebugStr* node = nullptr;
-    int diff = index - m_nCache;
-    if (m_nCache >= 0 && m_pCache && diff < kCacheReach && diff > -kCacheReach) {
-        node = m_pCache;
-        for (; node && diff > 0; --diff) {
-            node = node->next.get();
-        }
-        for (; node && diff < 0; ++diff) {
-            node = node->prev;
-        }
-    } else if (index >= kCacheReach && m_nCount >= kCacheReach && index > m_nCount - kCacheReach) {
-        node = m_pLast;
-        for (int steps = m_nCount - 1 - index; node && steps > 0; --steps) {
-            node = node->prev;
-        }
-    } else {
-        node = m_pFirst.get();
-        for (int steps = index; node && steps > 0; --steps) {
-            node = node->next.get();
-        }
-    }
-    if (!node) {
-        return nullptr;
-    }
-    m_pCache = node;
-    m_nCache = index;
-    return node->text.c_str();
+void C_DebugWnd::_Append(wchar_t const* text) {
+    m_nTextHeight += m_lines.Add(text, m_bNewLine != 0) * _FontHeight();
 }
 
 void C_DebugWnd::_ApplyScroll(HWND window, BOOL redraw) {
@@ -414,9 +338,9 @@ void C_DebugWnd::_ApplyScroll(HWND window, BOOL redraw) {
 void C_DebugWnd::_Follow(int before) {
     HWND hwnd = m_wnd.GetHWnd();
     if (m_nTextHeight >= m_nClientHeight) {
-        m_si.nMax = m_nCount - m_nClientHeight / _FontHeight();
+        m_si.nMax = m_lines.Count() - m_nClientHeight / _FontHeight();
         if (m_nTextHeight != m_nClientHeight) {
-            m_si.nPos += m_nCount - before;
+            m_si.nPos += m_lines.Count() - before;
         }
         // The bar is redrawn with the next paint, not once per line: a synchronous redraw
         // costs milliseconds, and output comes in bursts.
@@ -431,12 +355,8 @@ void C_DebugWnd::D_Out(wchar_t const* text) {
     if (!text || !m_wnd.GetHWnd()) {
         return;
     }
-    int before = m_nCount;
-    try {
-        _D_AddString(text);
-    } catch (...) {
-        // Out of memory: the line is lost, the window stays usable.
-    }
+    int before = m_lines.Count();
+    _Append(text);
     _Follow(before);
 }
 
@@ -491,10 +411,7 @@ void C_DebugWnd::D_FastOut(wchar_t const* text) {
     if (!text || !m_wnd.GetHWnd()) {
         return;
     }
-    try {
-        _D_AddString(text);
-    } catch (...) {
-    }
+    _Append(text);
 }
 
 void C_DebugWnd::D_FastOutf(wchar_t const* format, ...) {
@@ -521,7 +438,7 @@ int C_DebugWnd::D_Size(int const& width, int const& height) {
         return 0;
     }
     RECT outer = {0, 0, width, height};
-    ::AdjustWindowRect(&outer, kStyle, FALSE);
+    ::AdjustWindowRect(&outer, kWindowStyle, FALSE);
     if (!::SetWindowPos(hwnd, nullptr, 0, 0,
                         outer.right - outer.left + ::GetSystemMetrics(SM_CXVSCROLL),
                         outer.bottom - outer.top, SWP_NOMOVE)) {
@@ -586,7 +503,7 @@ void C_DebugWnd::D_SetFont(C_WFont const& font) {
             m_font.SelectFont(m_hDrawDC);
         }
     }
-    m_nTextHeight = _FontHeight() * m_nCount;
+    m_nTextHeight = _FontHeight() * m_lines.Count();
     HWND hwnd = m_wnd.GetHWnd();
     if (hwnd) {
         // Another height shows another number of lines.
@@ -637,79 +554,34 @@ void C_DebugWnd::_D_Scroll(int const& lines, HWND const& window) {
 }
 
 void C_DebugWnd::D_Clear() {
-    _FreeLines();
+    m_lines.Clear();
     m_nSelect = -1;
-    _D_ClearCache();
     m_nTextHeight = 0;
-    m_nCount = 0;
     if (HWND hwnd = m_wnd.GetHWnd()) {
         ::SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(m_nClientWidth, m_nClientHeight));
     }
 }
 
 int C_DebugWnd::D_CopyToClipboard() {
-    if (!m_pFirst) {
+    if (m_lines.Count() == 0) {
         return 0;
     }
-    size_t bytes = sizeof(wchar_t);
-    for (tag_DebugStr const* node = m_pFirst.get(); node; node = node->next.get()) {
-        bytes += (node->text.size() + 2) * sizeof(wchar_t);
-    }
-    if (!::OpenClipboard(m_wnd.GetHWnd())) {
-        return 0;
-    }
-    ::EmptyClipboard();
-    int done = 0;
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (memory) {
-        wchar_t* p = static_cast<wchar_t*>(::GlobalLock(memory));
-        if (p) {
-            for (tag_DebugStr const* node = m_pFirst.get(); node; node = node->next.get()) {
-                std::memcpy(p, node->text.data(), node->text.size() * sizeof(wchar_t));
-                p += node->text.size();
-                *p++ = L'\r';
-                *p++ = L'\n';
-            }
-            *p = L'\0';
-            ::GlobalUnlock(memory);
-            done = ::SetClipboardData(CF_UNICODETEXT, memory) ? 1 : 0;
-        }
-        if (!done) {
-            ::GlobalFree(memory);
-        }
-    }
-    ::CloseClipboard();
-    return done;
+    return PutOnClipboard(m_wnd.GetHWnd(), m_lines.JoinedLength() + 1,
+                          [this](wchar_t* out) { m_lines.JoinTo(out); });
 }
 
 int C_DebugWnd::D_CopyToClipboard(int const& index) {
-    if (index < 0 || !m_pFirst) {
+    if (index < 0 || m_lines.Count() == 0) {
         return 0;
     }
-    wchar_t const* text = _D_GetString(index);
+    wchar_t const* text = m_lines.Get(index);
     if (!text) {
         return 0;
     }
-    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
-    if (!::OpenClipboard(m_wnd.GetHWnd())) {
-        return 0;
-    }
-    ::EmptyClipboard();
-    int done = 0;
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (memory) {
-        void* p = ::GlobalLock(memory);
-        if (p) {
-            std::memcpy(p, text, bytes);
-            ::GlobalUnlock(memory);
-            done = ::SetClipboardData(CF_UNICODETEXT, memory) ? 1 : 0;
-        }
-        if (!done) {
-            ::GlobalFree(memory);
-        }
-    }
-    ::CloseClipboard();
-    return done;
+    size_t units = wcslen(text) + 1;
+    return PutOnClipboard(m_wnd.GetHWnd(), units, [text, units](wchar_t* out) {
+        std::memcpy(out, text, units * sizeof(wchar_t));
+    });
 }
 
 int C_DebugWnd::D_ShowMenuSetFont() {
@@ -744,7 +616,7 @@ int C_DebugWnd::D_ShowMenuSetFont() {
     if (m_hDrawDC) {
         m_font.SelectFont(m_hDrawDC);
     }
-    m_nTextHeight = _FontHeight() * m_nCount;
+    m_nTextHeight = _FontHeight() * m_lines.Count();
     if (cf.rgbColors != m_textColor) {
         D_SetTextColor(cf.rgbColors);
     }
@@ -754,11 +626,7 @@ int C_DebugWnd::D_ShowMenuSetFont() {
 }
 
 int C_DebugWnd::D_GetCount() const {
-    int count = 0;
-    for (tag_DebugStr const* node = m_pFirst.get(); node; node = node->next.get()) {
-        ++count;
-    }
-    return count;
+    return m_lines.Count();
 }
 
 SIZE C_DebugWnd::D_GetClientSize() {
@@ -772,33 +640,18 @@ void C_DebugWnd::_Paint(HWND window) {
     int top = m_si.nPos;
     int visible = m_nBufferHeight / fontHeight;
     // A selection past the last line (D_SelectLine takes any positive line) marks no row.
-    if (m_nSelect >= top && m_nSelect < top + visible && m_nSelect < m_nCount) {
+    if (m_nSelect >= top && m_nSelect < top + visible && m_nSelect < m_lines.Count()) {
         RECT row;
         int y = fontHeight * (m_nSelect - top);
         ::SetRect(&row, 0, y, m_nBufferWidth, y + fontHeight);
         ::FillRect(m_hDrawDC, &row, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
     }
+    // The work text grows with the line, its number prefix and its expanded tabs.
     std::wstring line;
     int y = 0;
     for (int index = top; y < m_nClientHeight; ++index, y += fontHeight) {
-        wchar_t const* text = _D_GetString(index);
-        if (!text) {
+        if (!m_lines.Row(index, m_nDrawLine != 0, m_nTab, line)) {
             break;
-        }
-        // The work text grows with the line, its number prefix and its expanded tabs.
-        line.clear();
-        if (m_nDrawLine) {
-            line += std::to_wstring(index + 1);
-            line += L' ';
-        }
-        for (wchar_t const* p = text; *p; ++p) {
-            if (*p == L'\t') {
-                if (m_nTab > 0) {
-                    line.append(static_cast<size_t>(m_nTab), L' ');
-                }
-            } else {
-                line += *p;
-            }
         }
         ::TextOutW(m_hDrawDC, 0, y, line.c_str(), static_cast<int>(line.size()));
     }
@@ -816,7 +669,7 @@ void C_DebugWnd::_SelectAt(HWND window, int y, bool& changed) {
         return;
     }
     int line = y / _FontHeight() + m_si.nPos;
-    if (line != m_nSelect && line < m_nCount) {
+    if (line != m_nSelect && line < m_lines.Count()) {
         m_nSelect = line;
         ::InvalidateRect(window, nullptr, FALSE);
         changed = true;
@@ -834,10 +687,10 @@ LRESULT C_DebugWnd::D_WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM&
             _D_Scroll(10, hwnd);
             return 0;
         case VK_END:
-            _D_Scroll(m_nCount, hwnd);
+            _D_Scroll(m_lines.Count(), hwnd);
             return 0;
         case VK_HOME:
-            _D_Scroll(-m_nCount, hwnd);
+            _D_Scroll(-m_lines.Count(), hwnd);
             return 0;
         case VK_UP:
             _D_Scroll(-1, hwnd);
@@ -917,10 +770,10 @@ LRESULT C_DebugWnd::D_WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM&
             m_font.SelectFont(m_hDrawDC);
             ::SetTextColor(m_hDrawDC, m_textColor);
             ::SetBkMode(m_hDrawDC, TRANSPARENT);
-            m_nTextHeight = _FontHeight() * m_nCount;
+            m_nTextHeight = _FontHeight() * m_lines.Count();
             remade = true;
         }
-        m_si.nMax = m_nCount - m_nClientHeight / _FontHeight();
+        m_si.nMax = m_lines.Count() - m_nClientHeight / _FontHeight();
         _ApplyScroll(hwnd);
         if (remade) {
             ::InvalidateRect(hwnd, nullptr, FALSE);

@@ -1,40 +1,50 @@
 #pragma once
-// A top-level window that shows a growing log of text lines for diagnostics: every line kept in
-// memory, drawn through two off-screen buffers, vertical scrolling, optional line numbers, tab
-// expansion, one selected line and a context menu (clear, copy, line numbers, font).
-// One debug window serves a process; it lives on the thread that created it.
+// A top-level window that shows a growing log of text lines for diagnostics: the lines live in
+// a C_DebugLines; this view draws them through two off-screen buffers, with vertical scrolling,
+// optional line numbers, tab expansion, one selected line and a context menu (clear, copy,
+// line numbers, font).
+//
+// One debug window serves a process (the newest object receives the messages); it lives on
+// the thread that created it. Output while there is no window is dropped, not kept. Results:
+// 1 done, 0 not done (no window, or the system refused).
 #include <windows.h>
 
-#include <memory>
-#include <string>
-
 #include "ktora/string/C_WString.h"
+#include "ktora/window/C_DebugLines.h"
 #include "ktora/window/C_WFont.h"
 #include "ktora/window/C_Wnd.h"
 #include "ktora/window/I_Wnd.h"
 
 namespace ktora {
 
-// One stored line; each line owns the one after it.
-struct tag_DebugStr {
-    std::wstring text;
-    std::unique_ptr<tag_DebugStr> next;
-    tag_DebugStr* prev = nullptr;
-};
-
 class C_DebugWnd : public I_Wnd {
 public:
+    // The window's style: an overlapped window with a vertical scroll bar.
+    static constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_VSCROLL;
+    // Commands of the context menu (WM_COMMAND identifiers).
+    enum CommandId : UINT {
+        kIdClear = 2500,
+        kIdSeparator = 2501,
+        kIdCopyLine = 2502, // the selected line
+        kIdCopyAll = 2503,
+        kIdLineNumbers = 2504,
+        kIdFont = 2505, // opens the font dialog
+    };
+
     C_DebugWnd();
     C_DebugWnd(C_DebugWnd const&) = delete;
     C_DebugWnd& operator=(C_DebugWnd const&) = delete;
     virtual ~C_DebugWnd();
     virtual HWND GetHWnd() const { return m_wnd.GetHWnd(); }
 
+    // width and height are the client area; an empty title gives the default caption. 0 while
+    // a window exists already.
     int D_Create(C_WString const& className, int const& width, int const& height, int const& x,
                  int const& y, C_WString const& title, int const& visible);
     void D_Destroy();
 
-    // Output; all of it is dropped while there is no window.
+    // Output; all of it is dropped while there is no window. The narrow forms take Shift_JIS;
+    // formatted texts are cut to 2047 units without splitting a character.
     void D_Out(wchar_t const* text);
     void D_OutW(wchar_t const* text);
     void D_OutA(char const* text);
@@ -51,15 +61,18 @@ public:
     int D_SetTitle(C_WString const& title);
     void D_SetTextColor(unsigned long const& color);
     void D_SetBackground(unsigned long const& color);
+    // Non-zero: later output is split into lines at CR, LF and CR LF.
     void D_SetNewLine(int split);
     void D_SetFont(C_WFont const& font);
     void D_SetTabCharaCount(int count) { m_nTab = count; }
     int D_GetTabCharaCount() const { return m_nTab; }
     void D_SetDrawLine(int on);
+    // line is 1-based (unlike every other index here); any positive line is taken.
     int D_SelectLine(int const& line);
     void D_Scroll(int const& lines);
     void D_Clear();
-    // 1 when the text went to the clipboard.
+    // 1 when the text went to the clipboard: every line, each ended by CR LF; or the 0-based
+    // line alone.
     int D_CopyToClipboard();
     int D_CopyToClipboard(int const& index);
     // 1 when a font was chosen.
@@ -73,17 +86,13 @@ protected:
     virtual LRESULT D_WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM& lParam);
 
     void _D_Init();
-    void _D_AddString(wchar_t const* text);
-    wchar_t const* _D_GetString(int index);
-    void _D_ClearCache();
     void _D_Scroll(int const& lines, HWND const& window);
 
     static LRESULT CALLBACK gWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static C_DebugWnd* m_this;
 
 private:
-    void _AddLine(wchar_t const* text, size_t length);
-    void _FreeLines();
+    void _Append(wchar_t const* text);
     int _FontHeight() const;
     bool _MakeBuffers(HDC dc, int width, int height);
     void _DeleteBuffers();
@@ -109,13 +118,9 @@ private:
     HGDIOBJ m_hBackOldBmp;
     SCROLLINFO m_si;
     int m_nTextHeight;
-    int m_nCount;
     C_WFont m_font;
     HMENU m_hMenu;
-    std::unique_ptr<tag_DebugStr> m_pFirst;
-    tag_DebugStr* m_pLast;
-    tag_DebugStr* m_pCache;
-    int m_nCache;
+    C_DebugLines m_lines;
     int m_bNewLine;
     int m_nSelect;
     int m_nTab;

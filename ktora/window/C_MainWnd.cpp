@@ -11,7 +11,7 @@ HINSTANCE C_MainWnd::m_hPrevInstance = nullptr;
 wchar_t* C_MainWnd::m_lpCmdLine = nullptr;
 int C_MainWnd::m_nCmdShow = 0;
 HWND C_MainWnd::m_hWnd = nullptr;
-int C_MainWnd::m_mode = 0;
+int C_MainWnd::m_mode = C_MainWnd::kRunMessageLoop;
 int C_MainWnd::m_bActive = 0;
 void* C_MainWnd::m_hMutex = nullptr;
 int C_MainWnd::m_bExist = 0;
@@ -36,7 +36,7 @@ bool IsDialogWindow(HWND hwnd) {
 
 C_MainWnd::C_MainWnd() {
     m_this = this;
-    m_mode = 0;
+    m_mode = kRunMessageLoop;
     m_bExist = 0;
     m_hMutex = nullptr;
 }
@@ -159,8 +159,8 @@ int C_MainWnd::MainRun() {
     using Loop = int (C_MainWnd::*)();
     static const Loop loops[3] = {&C_MainWnd::CallMainLoop, &C_MainWnd::CallGameLoop,
                                   &C_MainWnd::CallDialogLoop};
-    if (m_mode < 0 || m_mode > 2) {
-        m_mode = 0;
+    if (m_mode < kRunMessageLoop || m_mode > kRunDialogLoop) {
+        m_mode = kRunMessageLoop;
     }
     return (this->*loops[m_mode])();
 }

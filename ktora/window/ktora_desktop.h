@@ -6,6 +6,9 @@
 
 #include "ktora/string/C_WString.h"
 
+// Desktop helpers for the UI thread: boxes, centring, the folder picker, colour text, a frame
+// counter, bitmaps and pictures. MakeStr and MsgBox format into one static buffer, so they
+// are not thread-safe. Results: 1 done, 0 not, unless a comment says otherwise.
 namespace ktora {
 
 // Top-left position that centres a box of this size on the primary screen.

@@ -19,7 +19,6 @@ using ktora::C_WString;
 
 namespace {
 
-constexpr int kRwCreate = 0x8102; // binary, create, read-write: what the library uses
 constexpr int kReadOnly = 0x8000;
 
 // Reads every narrow line with ReadLineA until it reports the end.
@@ -63,17 +62,18 @@ TEST(FileStream, OpenCloseAndStateRules) {
     C_FileStream fs;
     EXPECT_EQ(0, fs.IsOpen());
     EXPECT_EQ(0, fs.Close());
-    EXPECT_EQ(0, fs.Open(C_WString(L""), kRwCreate));
+    EXPECT_EQ(0, fs.Open(C_WString(L""), C_FileStream::kOpenReadWrite));
     EXPECT_EQ(-1, fs.GetPos());
     EXPECT_EQ(0, fs.Write("x", 1));
-    EXPECT_EQ(1, fs.Lock(1)); // closed: failed
+    EXPECT_EQ(C_FileStream::kLockRefused, fs.Lock(1)); // closed: failed
 
     const std::wstring first = dir.Path(L"first.bin");
-    ASSERT_EQ(1, fs.Open(first.c_str(), kRwCreate));
-    EXPECT_EQ(0, fs.Open(dir.Path(L"second.bin").c_str(), kRwCreate)); // keeps the first
+    ASSERT_EQ(1, fs.Open(first.c_str(), C_FileStream::kOpenReadWrite));
+    EXPECT_EQ(0, fs.Open(dir.Path(L"second.bin").c_str(),
+                         C_FileStream::kOpenReadWrite)); // keeps the first
     EXPECT_STREQ(first.c_str(), fs.GetFileName().GetString());
     EXPECT_FALSE(test::Exists(dir.Path(L"second.bin")));
-    EXPECT_EQ(1, fs.ReOpen(dir.Path(L"second.bin").c_str(), kRwCreate));
+    EXPECT_EQ(1, fs.ReOpen(dir.Path(L"second.bin").c_str(), C_FileStream::kOpenReadWrite));
     EXPECT_TRUE(test::Exists(dir.Path(L"second.bin")));
     EXPECT_EQ(1, fs.Close());
     EXPECT_TRUE(fs.GetFileName().Empty());
@@ -86,7 +86,7 @@ TEST(FileStream, WritesBytesStringsAndLines) {
     test::TempDir dir;
     const std::wstring path = dir.Path(L"w.bin");
     {
-        C_FileStream fs(path.c_str(), kRwCreate);
+        C_FileStream fs(path.c_str(), C_FileStream::kOpenReadWrite);
         ASSERT_EQ(1, fs.IsOpen());
         EXPECT_EQ(0, fs.Write(nullptr, 3));
         EXPECT_EQ(0, fs.Write("abc", 0));
@@ -158,7 +158,7 @@ TEST(FileStream, WideLinesRoundTripThroughWriteAndRead) {
     const std::wstring path = dir.Path(L"wide.txt");
     std::wstring longLine(300, L'\u6f22');
     {
-        C_FileStream fs(path.c_str(), kRwCreate);
+        C_FileStream fs(path.c_str(), C_FileStream::kOpenReadWrite);
         ASSERT_EQ(1, fs.IsOpen());
         fs.WriteLine(C_WString(L"\u30b3\u30d4\u30fc"));
         fs.WriteLine(C_WString(L""));
@@ -187,7 +187,7 @@ TEST(FileStream, WideLineReadingTreatsAnOddLastByteAsEnd) {
 TEST(FileStream, IntegersInBothByteOrders) {
     test::TempDir dir;
     const std::wstring path = dir.Path(L"int.bin");
-    C_FileStream fs(path.c_str(), kRwCreate);
+    C_FileStream fs(path.c_str(), C_FileStream::kOpenReadWrite);
     ASSERT_EQ(1, fs.IsOpen());
     EXPECT_EQ(2, fs.WriteWord(4660, true));
     EXPECT_EQ(2, fs.WriteWord(4660, false));
@@ -231,7 +231,7 @@ TEST(FileStream, IntegersInBothByteOrders) {
 TEST(FileStream, PositionsSizeStatAndTruncation) {
     test::TempDir dir;
     const std::wstring path = dir.Path(L"pos.bin");
-    C_FileStream fs(path.c_str(), kRwCreate);
+    C_FileStream fs(path.c_str(), C_FileStream::kOpenReadWrite);
     ASSERT_EQ(1, fs.IsOpen());
     EXPECT_EQ(10, fs.Write("0123456789", 10));
     EXPECT_EQ(10, fs.GetPos());
@@ -265,7 +265,7 @@ TEST(FileStream, SixtyFourBitPositionsAndTruncationBeyondFourGiB) {
     DWORD ret = 0;
     DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ret, nullptr);
     CloseHandle(h);
-    C_FileStream fs(path.c_str(), kRwCreate);
+    C_FileStream fs(path.c_str(), C_FileStream::kOpenReadWrite);
     ASSERT_EQ(1, fs.IsOpen());
     const __int64 fiveGiB = 5LL << 30;
     EXPECT_EQ(fiveGiB, fs.Seek64(fiveGiB, SEEK_SET));
@@ -298,17 +298,17 @@ TEST(FileStream, LocksBetweenTwoStreamsWithTimeOut) {
     ASSERT_EQ(1, a.IsOpen());
     ASSERT_EQ(1, b.IsOpen());
 
-    EXPECT_EQ(0, a.Lock(static_cast<__int64>(10), 20));
+    EXPECT_EQ(C_FileStream::kLockTaken, a.Lock(static_cast<__int64>(10), 20));
     EXPECT_EQ(0, a.GetPos64()); // the offset form leaves the position alone
 
     EXPECT_EQ(5, b.Seek(5, SEEK_SET));
     DWORD t0 = timeGetTime();
-    EXPECT_EQ(1, b.Lock(10)); // overlaps 10..14, no waiting
+    EXPECT_EQ(C_FileStream::kLockRefused, b.Lock(10)); // overlaps 10..14, no waiting
     EXPECT_LT(timeGetTime() - t0, 150u);
 
     b.SetLockWait(true, 200);
     t0 = timeGetTime();
-    EXPECT_EQ(2, b.Lock(static_cast<__int64>(20), 4));
+    EXPECT_EQ(C_FileStream::kLockTimeout, b.Lock(static_cast<__int64>(20), 4));
     DWORD waited = timeGetTime() - t0;
     EXPECT_GE(waited, 190u);
     EXPECT_LT(waited, 1500u);
@@ -316,35 +316,35 @@ TEST(FileStream, LocksBetweenTwoStreamsWithTimeOut) {
 
     // Ranges that can never be locked fail at once, also while waiting without limit.
     b.SetLockWait(true, -1);
-    EXPECT_EQ(1, b.Lock(0));
-    EXPECT_EQ(1, b.Lock(static_cast<__int64>(-1), 4));
-    EXPECT_EQ(0, b.Lock(static_cast<__int64>(40), 4)); // a free range
+    EXPECT_EQ(C_FileStream::kLockRefused, b.Lock(0));
+    EXPECT_EQ(C_FileStream::kLockRefused, b.Lock(static_cast<__int64>(-1), 4));
+    EXPECT_EQ(C_FileStream::kLockTaken, b.Lock(static_cast<__int64>(40), 4)); // a free range
     EXPECT_EQ(1, b.Unlock(static_cast<__int64>(40), 4));
     EXPECT_EQ(0, b.Unlock(static_cast<__int64>(40), 4)); // not held any more
 
     EXPECT_EQ(1, a.Unlock(static_cast<__int64>(10), 20));
-    EXPECT_EQ(0, b.Lock(10));
-    EXPECT_EQ(1, a.Lock(static_cast<__int64>(5), 10));
+    EXPECT_EQ(C_FileStream::kLockTaken, b.Lock(10));
+    EXPECT_EQ(C_FileStream::kLockRefused, a.Lock(static_cast<__int64>(5), 10));
     EXPECT_EQ(1, b.Unlock(10));
-    EXPECT_EQ(0, a.Lock(static_cast<__int64>(5), 10));
+    EXPECT_EQ(C_FileStream::kLockTaken, a.Lock(static_cast<__int64>(5), 10));
 }
 
 TEST(FileStream, DeleteOnCloseAndAdoptedDescriptors) {
     test::TempDir dir;
     const std::wstring path = dir.Path(L"gone.bin");
     {
-        C_FileStream fs(path.c_str(), kRwCreate);
+        C_FileStream fs(path.c_str(), C_FileStream::kOpenReadWrite);
         ASSERT_EQ(1, fs.IsOpen());
         fs.DeleteOnClose(1);
         EXPECT_TRUE(test::Exists(path));
         EXPECT_EQ(1, fs.Close());
         EXPECT_FALSE(test::Exists(path));
         // The flag was used up: the next file stays.
-        ASSERT_EQ(1, fs.Open(path.c_str(), kRwCreate));
+        ASSERT_EQ(1, fs.Open(path.c_str(), C_FileStream::kOpenReadWrite));
     }
     EXPECT_TRUE(test::Exists(path));
     {
-        C_FileStream fs(path.c_str(), kRwCreate);
+        C_FileStream fs(path.c_str(), C_FileStream::kOpenReadWrite);
         fs.DeleteOnClose(1);
     } // the destructor closes and deletes too
     EXPECT_FALSE(test::Exists(path));
@@ -352,7 +352,8 @@ TEST(FileStream, DeleteOnCloseAndAdoptedDescriptors) {
     // A descriptor adopted without ownership stays open after Close.
     const std::wstring kept = dir.Path(L"kept.bin");
     int fd = -1;
-    ASSERT_EQ(0, _wsopen_s(&fd, kept.c_str(), kRwCreate, _SH_DENYNO, _S_IREAD | _S_IWRITE));
+    ASSERT_EQ(0, _wsopen_s(&fd, kept.c_str(), C_FileStream::kOpenReadWrite, _SH_DENYNO,
+                           C_FileStream::kModeReadWrite));
     {
         C_FileStream fs;
         fs.SetHandle(-1, 0);
@@ -379,7 +380,8 @@ TEST(FileStream, DeleteOnCloseAndAdoptedDescriptors) {
 
     // Handing the stream its own descriptor again changes only the ownership: the stream
     // keeps a working descriptor and, no longer owning it, leaves it open.
-    ASSERT_EQ(0, _wsopen_s(&fd, kept.c_str(), kRwCreate, _SH_DENYNO, _S_IREAD | _S_IWRITE));
+    ASSERT_EQ(0, _wsopen_s(&fd, kept.c_str(), C_FileStream::kOpenReadWrite, _SH_DENYNO,
+                           C_FileStream::kModeReadWrite));
     {
         C_FileStream fs;
         fs.SetHandle(fd, 1);
@@ -396,10 +398,10 @@ TEST(FileStream, DeleteOnCloseAndAdoptedDescriptors) {
 TEST(FileStream, OpenDeniesWriteToOtherOpeners) {
     test::TempDir dir;
     const std::wstring path = dir.Path(L"deny.bin");
-    C_FileStream a(path.c_str(), kRwCreate);
+    C_FileStream a(path.c_str(), C_FileStream::kOpenReadWrite);
     ASSERT_EQ(1, a.IsOpen());
     C_FileStream b;
-    EXPECT_EQ(0, b.Open(path.c_str(), kRwCreate));
+    EXPECT_EQ(0, b.Open(path.c_str(), C_FileStream::kOpenReadWrite));
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(INVALID_HANDLE_VALUE, h);

@@ -390,8 +390,8 @@ template <> ktora::C_WString Session<wchar_t>::Make(const std::wstring& units) {
 
 TEST(IniFileRandom, TenThousandGeneratedFilesMatchTheModel) {
     TempDir dir;
-    const std::wstring narrow = dir.File(L"random.txt");
-    const std::wstring wide = dir.File(L"random.ini");
+    const std::wstring narrow = dir.Path(L"random.txt");
+    const std::wstring wide = dir.Path(L"random.ini");
     std::mt19937 rng(20261207u);
     Session<char> narrowRun(rng, narrow);
     Session<wchar_t> wideRun(rng, wide);

@@ -41,7 +41,7 @@ protected:
     std::string Bytes() { return ReadBytes(m_path); }
 
     TempDir m_dir;
-    std::wstring m_path = m_dir.File(L"settings.txt");
+    std::wstring m_path = m_dir.Path(L"settings.txt");
     C_IniFile m_ini;
 };
 
@@ -286,7 +286,7 @@ TEST_F(IniFile, NulInsideALineKeepsEveryOffset) {
 }
 
 TEST_F(IniFile, PendingChangeFollowsItsFileThroughOpenAndClose) {
-    const std::wstring other = m_dir.File(L"other.txt");
+    const std::wstring other = m_dir.Path(L"other.txt");
     ASSERT_TRUE(WriteBytes(other, "a = other\r\n"));
     Start("a = 1\r\n");
     m_ini.SetStr(C_String("a"), C_String("22"));
@@ -316,7 +316,7 @@ TEST_F(IniFile, PendingChangeFollowsItsFileThroughOpenAndClose) {
 }
 
 TEST_F(IniFile, OpenCreatesAMissingFileAndReportsItsTime) {
-    const std::wstring fresh = m_dir.File(L"fresh.txt");
+    const std::wstring fresh = m_dir.Path(L"fresh.txt");
     C_IniFile ini;
     EXPECT_EQ(0, ini.IsOpen());
     ASSERT_EQ(1, ini.Open(C_WString(fresh.c_str())));
@@ -325,16 +325,16 @@ TEST_F(IniFile, OpenCreatesAMissingFileAndReportsItsTime) {
     const __int64 modified = ini.GetLastModified().GetTime();
     EXPECT_LE(now - 60, modified);
     EXPECT_GE(now + 60, modified);
-    EXPECT_EQ(0, ini.Open(C_WString(m_dir.File(L"no\\such\\dir.txt").c_str())));
+    EXPECT_EQ(0, ini.Open(C_WString(m_dir.Path(L"no\\such\\dir.txt").c_str())));
     EXPECT_EQ(0, ini.IsOpen());
 }
 
 TEST_F(IniFile, LockContentionWithAnotherHandle) {
     Start("a = 1\r\n");
     EXPECT_EQ(0, m_ini.IsLocked());
-    EXPECT_EQ(0, m_ini.Lock(0));
+    EXPECT_EQ(ktora::C_FileStream::kLockTaken, m_ini.Lock(0));
     EXPECT_EQ(1, m_ini.IsLocked());
-    EXPECT_EQ(3, m_ini.Lock(0));
+    EXPECT_EQ(m_ini.kLockAlreadyHeld, m_ini.Lock(0));
     HANDLE other = CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
@@ -343,13 +343,13 @@ TEST_F(IniFile, LockContentionWithAnotherHandle) {
     EXPECT_EQ(0, m_ini.IsLocked());
     ASSERT_TRUE(LockFile(other, 0, 0, 7, 0));
     const DWORD start = GetTickCount();
-    EXPECT_EQ(2, m_ini.Lock(200));
+    EXPECT_EQ(ktora::C_FileStream::kLockTimeout, m_ini.Lock(200));
     const DWORD waited = GetTickCount() - start;
     EXPECT_GE(waited, 180u);
     EXPECT_LT(waited, 5000u);
     EXPECT_EQ(0, m_ini.IsLocked());
     UnlockFile(other, 0, 0, 7, 0);
-    EXPECT_EQ(0, m_ini.Lock(-1));
+    EXPECT_EQ(ktora::C_FileStream::kLockTaken, m_ini.Lock(-1));
     m_ini.Close(); // closing releases the lock and forgets it
     EXPECT_EQ(0, m_ini.IsLocked());
     EXPECT_TRUE(LockFile(other, 0, 0, 7, 0));
@@ -358,7 +358,7 @@ TEST_F(IniFile, LockContentionWithAnotherHandle) {
 
 TEST_F(IniFile, LockOfAnEmptyFileHoldsItsFirstByte) {
     Start("");
-    EXPECT_EQ(0, m_ini.Lock(-1));
+    EXPECT_EQ(ktora::C_FileStream::kLockTaken, m_ini.Lock(-1));
     HANDLE other = CreateFileW(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
@@ -373,10 +373,11 @@ TEST_F(IniFile, LockOfAnEmptyFileHoldsItsFirstByte) {
 class IniFileFailingIo : public IniFile {
 protected:
     void SwapDescriptor(int flags) {
-        const std::wstring stand = m_dir.File(L"stand-in.txt");
+        const std::wstring stand = m_dir.Path(L"stand-in.txt");
         ASSERT_TRUE(WriteBytes(stand, Bytes()));
         int fd = -1;
-        ASSERT_EQ(0, _wsopen_s(&fd, stand.c_str(), flags | _O_BINARY, _SH_DENYNO, 0x180));
+        ASSERT_EQ(0, _wsopen_s(&fd, stand.c_str(), flags | _O_BINARY, _SH_DENYNO,
+                               ktora::C_FileStream::kModeReadWrite));
         ASSERT_EQ(0, _dup2(fd, m_fd));
         _close(fd);
         m_stand = stand;

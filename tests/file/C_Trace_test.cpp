@@ -94,8 +94,8 @@ protected:
     }
 
     TempDir m_dir;
-    std::wstring m_name = m_dir.File(L"Trace.trc");
-    std::wstring m_lock = m_dir.File(L"_lock_Trace.trc");
+    std::wstring m_name = m_dir.Path(L"Trace.trc");
+    std::wstring m_lock = m_dir.Path(L"_lock_Trace.trc");
 };
 
 } // namespace
@@ -180,12 +180,12 @@ TEST_F(Trace, LockFolderExistsExactlyWhileOn) {
     EXPECT_TRUE(IsFolder(m_lock));
     {
         C_Trace scoped;
-        scoped.SetTraceName(C_WString(m_dir.File(L"other.trc").c_str()));
+        scoped.SetTraceName(C_WString(m_dir.Path(L"other.trc").c_str()));
         scoped.OnLock(1);
         EXPECT_EQ(1, scoped.TraceON(-1));
-        EXPECT_TRUE(IsFolder(m_dir.File(L"_lock_other.trc")));
+        EXPECT_TRUE(IsFolder(m_dir.Path(L"_lock_other.trc")));
     } // destroyed while on: the lock goes too
-    EXPECT_FALSE(IsFolder(m_dir.File(L"_lock_other.trc")));
+    EXPECT_FALSE(IsFolder(m_dir.Path(L"_lock_other.trc")));
 }
 
 TEST_F(Trace, UnlimitedWaitEndsWhenTheLockFolderGoes) {
@@ -227,11 +227,11 @@ TEST_F(Trace, OnlyMinusOneWaitsWithoutLimit) {
 }
 
 TEST_F(Trace, UnlimitedWaitGivesUpWhenTheLockCannotBeCreated) {
-    ASSERT_TRUE(WriteBytes(m_dir.File(L"plain-file"), "x"));
+    ASSERT_TRUE(WriteBytes(m_dir.Path(L"plain-file"), "x"));
     const std::wstring impossible[] = {
-        m_dir.File(L"bad<name>"),            // invalid characters
-        m_dir.File(L"plain-file"),           // a file holds the name
-        m_dir.File(L"plain-file\\lock"),     // a file in place of the folder above it
+        m_dir.Path(L"bad<name>"),            // invalid characters
+        m_dir.Path(L"plain-file"),           // a file holds the name
+        m_dir.Path(L"plain-file\\lock"),     // a file in place of the folder above it
         L"Q:\\kasumido-no-such-drive\\lock", // no such drive
     };
     for (const std::wstring& lock : impossible) {
@@ -244,29 +244,30 @@ TEST_F(Trace, UnlimitedWaitGivesUpWhenTheLockCannotBeCreated) {
         }
         runner.join();
         EXPECT_EQ(0, attempt->result.load()) << lock.size();
-        EXPECT_EQ("<missing>", ReadBytes(m_name)); // the trace file was never opened
+        std::string bytes;
+        EXPECT_FALSE(ReadBytes(m_name, &bytes)); // the trace file was never opened
     }
 }
 
 TEST_F(Trace, LockNameFollowsTheTraceNameAndMissingFoldersAreMade) {
     C_Trace trace;
-    const std::wstring name = m_dir.File(L"sub\\deeper\\t.trc");
+    const std::wstring name = m_dir.Path(L"sub\\deeper\\t.trc");
     trace.SetTraceName(C_WString(name.c_str()));
     trace.OnLock(1);
-    CreateDirectoryW(m_dir.File(L"sub").c_str(), nullptr);
-    CreateDirectoryW(m_dir.File(L"sub\\deeper").c_str(), nullptr);
+    CreateDirectoryW(m_dir.Path(L"sub").c_str(), nullptr);
+    CreateDirectoryW(m_dir.Path(L"sub\\deeper").c_str(), nullptr);
     EXPECT_EQ(1, trace.TraceON(0));
-    EXPECT_TRUE(IsFolder(m_dir.File(L"sub\\deeper\\_lock_t.trc")));
+    EXPECT_TRUE(IsFolder(m_dir.Path(L"sub\\deeper\\_lock_t.trc")));
     trace.TraceOFF();
     // A lock whose folder does not exist yet: the folder is made.
-    trace.SetLockName(C_WString(m_dir.File(L"locks\\a\\b").c_str()));
+    trace.SetLockName(C_WString(m_dir.Path(L"locks\\a\\b").c_str()));
     EXPECT_EQ(1, trace.TraceON(0));
-    EXPECT_TRUE(IsFolder(m_dir.File(L"locks\\a\\b")));
+    EXPECT_TRUE(IsFolder(m_dir.Path(L"locks\\a\\b")));
     trace.TraceOFF();
-    EXPECT_FALSE(IsFolder(m_dir.File(L"locks\\a\\b")));
+    EXPECT_FALSE(IsFolder(m_dir.Path(L"locks\\a\\b")));
     // Opening the trace file fails: the lock is given back.
-    ASSERT_TRUE(CreateDirectoryW(m_dir.File(L"a-folder").c_str(), nullptr));
-    trace.SetTraceName(C_WString(m_dir.File(L"a-folder").c_str()));
+    ASSERT_TRUE(CreateDirectoryW(m_dir.Path(L"a-folder").c_str(), nullptr));
+    trace.SetTraceName(C_WString(m_dir.Path(L"a-folder").c_str()));
     EXPECT_EQ(2, trace.TraceON(0));
-    EXPECT_FALSE(IsFolder(m_dir.File(L"_lock_a-folder")));
+    EXPECT_FALSE(IsFolder(m_dir.Path(L"_lock_a-folder")));
 }

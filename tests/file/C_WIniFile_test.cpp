@@ -28,7 +28,7 @@ protected:
     std::string Bytes() { return ReadBytes(m_path); }
 
     TempDir m_dir;
-    std::wstring m_path = m_dir.File(L"wide.ini");
+    std::wstring m_path = m_dir.Path(L"wide.ini");
     C_WIniFile m_ini;
 };
 
@@ -116,10 +116,10 @@ TEST_F(WIniFile, NulUnitInsideALineKeepsEveryOffset) {
 
 TEST_F(WIniFile, LockTwiceAndPendingAcrossOpen) {
     Start(Utf16(L"a = 1\r\n"));
-    EXPECT_EQ(0, m_ini.Lock(100));
-    EXPECT_EQ(3, m_ini.Lock(100));
+    EXPECT_EQ(ktora::C_FileStream::kLockTaken, m_ini.Lock(100));
+    EXPECT_EQ(m_ini.kLockAlreadyHeld, m_ini.Lock(100));
     m_ini.SetStr(C_WString(L"a"), C_WString(L"2"));
-    const std::wstring other = m_dir.File(L"other.ini");
+    const std::wstring other = m_dir.Path(L"other.ini");
     ASSERT_EQ(1, m_ini.Open(C_WString(other.c_str())));
     EXPECT_EQ(0, m_ini.IsLocked());
     EXPECT_EQ(Utf16(L"a = 2\r\n"), Bytes());

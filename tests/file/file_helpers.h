@@ -1,29 +1,18 @@
-// Shared by the file tests: a private folder under %TEMP% that is removed with everything in
-// it, and small raw-file helpers that do not go through the classes under test.
+// Shared by the file tests: the scratch folder and raw-file helpers of tests/support, and two
+// questions about a path that do not go through the classes under test.
 #pragma once
 
 #include <string>
 
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
+
 namespace test {
 
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 
-    bool Ok() const { return !m_path.empty(); }
-    const std::wstring& Path() const { return m_path; }
-    std::wstring Path(const std::wstring& name) const { return m_path + L"\\" + name; }
-
-private:
-    std::wstring m_path;
-};
-
-bool RemoveTree(const std::wstring& path);
-bool WriteBytes(const std::wstring& path, const std::string& bytes);
-std::string ReadBytes(const std::wstring& path);
 bool IsFolder(const std::wstring& path);
 bool Exists(const std::wstring& path);
 

@@ -12,32 +12,32 @@ using ktora::C_WString;
 TEST(CreateFolder, CreatesEveryMissingLevel) {
     test::TempDir dir;
     const std::wstring deep = dir.Path(L"one\\two/\u4e09\\four"); // mixed separators, 三
-    EXPECT_EQ(1, ktora_CreateDirectory(deep.c_str(), 511));
+    EXPECT_EQ(1, ktora_CreateDirectory(deep.c_str(), kDirectoryModeAll));
     EXPECT_TRUE(test::IsFolder(dir.Path(L"one")));
     EXPECT_TRUE(test::IsFolder(dir.Path(L"one\\two")));
     EXPECT_TRUE(test::IsFolder(dir.Path(L"one\\two\\\u4e09")));
     EXPECT_TRUE(test::IsFolder(deep));
 
     // An existing folder is success: the caller asks for a folder and has one.
-    EXPECT_EQ(1, ktora_CreateDirectory(deep.c_str(), 511));
+    EXPECT_EQ(1, ktora_CreateDirectory(deep.c_str(), kDirectoryModeAll));
     // A trailing separator is cut first.
-    EXPECT_EQ(1, ktora_CreateDirectory(dir.Path(L"x\\y\\").c_str(), 511));
+    EXPECT_EQ(1, ktora_CreateDirectory(dir.Path(L"x\\y\\").c_str(), kDirectoryModeAll));
     EXPECT_TRUE(test::IsFolder(dir.Path(L"x\\y")));
-    EXPECT_EQ(0, ktora_CreateDirectory(C_WString(L""), 511));
+    EXPECT_EQ(0, ktora_CreateDirectory(C_WString(L""), kDirectoryModeAll));
 }
 
 TEST(CreateFolder, ReportsFailureWhenAFileBlocksThePath) {
     test::TempDir dir;
     ASSERT_TRUE(test::WriteBytes(dir.Path(L"file"), "data"));
-    EXPECT_EQ(0, ktora_CreateDirectory(dir.Path(L"file").c_str(), 511));
-    EXPECT_EQ(0, ktora_CreateDirectory(dir.Path(L"file\\sub\\deeper").c_str(), 511));
+    EXPECT_EQ(0, ktora_CreateDirectory(dir.Path(L"file").c_str(), kDirectoryModeAll));
+    EXPECT_EQ(0, ktora_CreateDirectory(dir.Path(L"file\\sub\\deeper").c_str(), kDirectoryModeAll));
     EXPECT_FALSE(test::Exists(dir.Path(L"file\\sub")));
     EXPECT_EQ("data", test::ReadBytes(dir.Path(L"file")));
     // The parent can be made but the last level cannot: still a failure.
-    EXPECT_EQ(0, ktora_CreateDirectory(dir.Path(L"fresh\\bad|name").c_str(), 511));
+    EXPECT_EQ(0, ktora_CreateDirectory(dir.Path(L"fresh\\bad|name").c_str(), kDirectoryModeAll));
     EXPECT_FALSE(test::Exists(dir.Path(L"fresh\\bad|name")));
     // A drive that does not exist.
-    EXPECT_EQ(0, ktora_CreateDirectory(C_WString(L"Q:\\kasumido\\a\\b"), 511));
+    EXPECT_EQ(0, ktora_CreateDirectory(C_WString(L"Q:\\kasumido\\a\\b"), kDirectoryModeAll));
 }
 
 TEST(CreateFolder, RelativePathWithAOneLetterFirstLevel) {
@@ -45,7 +45,7 @@ TEST(CreateFolder, RelativePathWithAOneLetterFirstLevel) {
     wchar_t old[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, old);
     ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
-    int made = ktora_CreateDirectory(C_WString(L"q\\r\\s"), 511);
+    int made = ktora_CreateDirectory(C_WString(L"q\\r\\s"), kDirectoryModeAll);
     bool exists = test::IsFolder(dir.Path(L"q\\r\\s"));
     SetCurrentDirectoryW(old);
     EXPECT_EQ(1, made);

@@ -1,63 +1,18 @@
 #pragma once
-// A scratch folder under %TEMP% for the settings tests, removed with everything in it.
+// Helpers of the settings tests: the shared scratch folder and raw file helpers, UTF-16 bytes,
+// and descriptor tricks that make a settings file's reads or writes fail.
 
-#include "tests/support/remove_tree.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
 #include <windows.h>
 
-#include <atomic>
-#include <cstdio>
 #include <string>
 
 namespace settings_test {
 
-class TempDir {
-public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        wchar_t base[MAX_PATH + 1] = {};
-        GetTempPathW(MAX_PATH, base);
-        m_path = std::wstring(base) + L"kasumido_settings_" +
-                 std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(counter++);
-        RemoveTree(m_path);
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~TempDir() { RemoveTree(m_path); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::wstring& Path() const { return m_path; }
-    std::wstring File(const wchar_t* name) const { return m_path + L"\\" + name; }
-
-    static void RemoveTree(const std::wstring& path) { testsupport::RemoveTree(path); }
-
-private:
-    std::wstring m_path;
-};
-
-inline bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    if (f == nullptr) {
-        return false;
-    }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-// The file's bytes; "<missing>" when it cannot be read.
-inline std::string ReadBytes(const std::wstring& path) {
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (f == nullptr) {
-        return "<missing>";
-    }
-    std::string bytes;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        bytes.append(buf, n);
-    }
-    std::fclose(f);
-    return bytes;
-}
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 
 // UTF-16 little-endian bytes of a wide text.
 inline std::string Utf16(const std::wstring& text) {

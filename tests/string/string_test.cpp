@@ -1,5 +1,6 @@
 #include "ktora/string/C_Memory.h"
 #include "ktora/string/C_String.h"
+#include "ktora/string/C_WString.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -49,7 +49,7 @@ std::string Text(C_Memory& m, int n) {
 
 TEST(Process, WithoutChildEveryOperationReportsNothingHeld) {
     C_Process p;
-    EXPECT_EQ(2, p.Join(0));
+    EXPECT_EQ(C_Process::kJoinNoChild, p.Join(0));
     EXPECT_EQ(2, p.Exit(0));
     EXPECT_EQ(0, p.IsExist());
     EXPECT_EQ(0, p.Terminate());
@@ -72,15 +72,15 @@ TEST(Process, CmdChildExitCodeAndRunAgainAfterJoin) {
     unsigned long pid = p.Run(L"cmd /c exit 3", 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(kFailed, pid);
     EXPECT_EQ(pid, p.GetProcessID());
-    EXPECT_EQ(0, p.Join(10000));
+    EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
     EXPECT_EQ(kFailed, p.GetProcessID());
     int ok = 0;
     EXPECT_EQ(3, p.GetExitCode(&ok));
     EXPECT_EQ(1, ok);
-    EXPECT_EQ(2, p.Join(0)); // released
+    EXPECT_EQ(C_Process::kJoinNoChild, p.Join(0)); // released
     // Again, shown, in a console of its own.
     ASSERT_NE(kFailed, p.Run(L"cmd /c exit 4", 5, 4, 0, nullptr, nullptr, nullptr, nullptr));
-    EXPECT_EQ(0, p.Join(10000));
+    EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
     EXPECT_EQ(4, p.GetExitCode(&ok));
 }
 
@@ -102,7 +102,7 @@ TEST(Process, ProgramPathWithABlankRunsThatProgram) {
     if (copied) {
         C_Process p;
         if (p.Run(real.c_str(), L"exit 9", 0, 0, 0, nullptr, nullptr) != kFailed &&
-            p.Join(10000) == 0) {
+            p.Join(10000) == C_Process::kJoinEnded) {
             code = p.GetExitCode(nullptr);
         }
     }
@@ -118,15 +118,15 @@ TEST(Process, QuotedProgramKeepsItsArgumentsOutsideTheQuotes) {
     C_Process p;
     std::wstring quoted = L"\"" + ChildPath() + L"\"";
     ASSERT_NE(kFailed, p.Run(quoted.c_str(), L"exit 5", 0, 0, 0, nullptr, nullptr));
-    EXPECT_EQ(0, p.Join(10000));
+    EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
     EXPECT_EQ(5, p.GetExitCode(nullptr));
     // Unquoted, and a quoted program that lacks its closing quote.
     ASSERT_NE(kFailed, p.Run(ChildPath().c_str(), L"exit 6", 0, 0, 0, nullptr, nullptr));
-    EXPECT_EQ(0, p.Join(10000));
+    EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
     EXPECT_EQ(6, p.GetExitCode(nullptr));
     std::wstring open = L"\"" + ChildPath();
     ASSERT_NE(kFailed, p.Run(open.c_str(), L"exit 8", 0, 0, 0, nullptr, nullptr));
-    EXPECT_EQ(0, p.Join(10000));
+    EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
     EXPECT_EQ(8, p.GetExitCode(nullptr));
 }
 
@@ -142,14 +142,14 @@ TEST(Process, PollingJoinTimesOutUntilTheChildEndsAndExitCodeWaitsForTheEnd) {
     EXPECT_EQ(-1, p.GetExitCode(&ok)); // still running: no exit code, nothing cached
     EXPECT_EQ(0, ok);
     int timeouts = 0;
-    int r = 1;
-    for (int i = 0; i < 300 && r == 1; ++i) {
+    int r = C_Process::kJoinTimeout;
+    for (int i = 0; i < 300 && r == C_Process::kJoinTimeout; ++i) {
         r = p.Join(100);
-        if (r == 1 && ++timeouts == 3) {
+        if (r == C_Process::kJoinTimeout && ++timeouts == 3) {
             SetEvent(go.h);
         }
     }
-    EXPECT_EQ(0, r);
+    EXPECT_EQ(C_Process::kJoinEnded, r);
     EXPECT_GE(timeouts, 3);
     EXPECT_EQ(0, p.IsExist());
     EXPECT_EQ(0, p.GetExitCode(&ok));
@@ -167,7 +167,7 @@ TEST(Process, OutputIsReadWhileTheChildRunsAndAfterItEnds) {
     int ok = 0;
     EXPECT_EQ(0, p.GetExitCode(&ok));
     EXPECT_EQ(1, ok);
-    EXPECT_EQ(0, p.Join(10000));
+    EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
 
     // More than a pipe holds: the child blocks until the parent reads.
     const int kBig = 200000;
@@ -181,7 +181,7 @@ TEST(Process, OutputIsReadWhileTheChildRunsAndAfterItEnds) {
         wrong += data[i] != static_cast<char>('0' + i % 10);
     }
     EXPECT_EQ(0, wrong);
-    EXPECT_EQ(0, p.Join(10000));
+    EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
 }
 
 TEST(Process, ReaderStreamTakesExactlyTheBytesAsked) {
@@ -194,14 +194,14 @@ TEST(Process, ReaderStreamTakesExactlyTheBytesAsked) {
     EXPECT_EQ("0123", Text(m, 4));
     EXPECT_EQ(6, p.ReaderStream(&m, 10, 10000)); // only six are left when the child ends
     EXPECT_EQ("456789", Text(m, 6));
-    EXPECT_EQ(0, p.Join(10000));
+    EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
 }
 
 TEST(Process, InputIsFedThroughTheInputPipe) {
     C_Process p;
     ASSERT_NE(kFailed, p.Run(Child(L"line").c_str(), 0, 2, 0, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(4, p.Write("abc\n", 4, 5000));
-    EXPECT_EQ(0, p.Join(10000));
+    EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
     EXPECT_EQ(3, p.GetExitCode(nullptr)); // the child read three characters
 }
 
@@ -216,7 +216,7 @@ TEST(Process, AllThreePipesAndNoHandleIsLeftBehind) {
         C_Memory m;
         EXPECT_EQ(5, p.Read(&m, 10000));
         EXPECT_EQ("HELLO", Text(m, 5));
-        EXPECT_EQ(0, p.Join(10000));
+        EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
         EXPECT_EQ(5, p.GetExitCode(nullptr));
     }
     EXPECT_EQ(before, OwnHandleCount());
@@ -240,7 +240,7 @@ TEST(Process, TryExitOnAConsoleChildOnlyWaits) {
     EXPECT_EQ(1, p.TryExit());
     EXPECT_EQ(1, p.IsExist());
     SetEvent(go.h);
-    EXPECT_EQ(0, p.Join(10000));
+    EXPECT_EQ(C_Process::kJoinEnded, p.Join(10000));
     EXPECT_EQ(0, p.GetExitCode(nullptr));
 }
 
@@ -265,7 +265,7 @@ TEST(Process, DestroyingTheObjectLeavesTheChildRunningAndTerminateKills) {
     ASSERT_NE(kFailed, p.Run(Child(L"wait " + never.name).c_str(), 0, 0, 0, nullptr, nullptr,
                              nullptr, nullptr));
     EXPECT_EQ(1, p.Terminate());
-    EXPECT_EQ(2, p.Join(0));
+    EXPECT_EQ(C_Process::kJoinNoChild, p.Join(0));
     int ok = 0;
     EXPECT_EQ(-1, p.GetExitCode(&ok)); // killed with 0xFFFFFFFF
     EXPECT_EQ(1, ok);

@@ -91,12 +91,12 @@ TEST(Thread, RunsTargetOnceJoinsWithAndWithoutLimit) {
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(body.entered, 10000));
     EXPECT_EQ(1, t.IsAlive());
     EXPECT_EQ(0, t.Start()); // a handle is held
-    EXPECT_EQ(1, t.Join(20));
+    EXPECT_EQ(C_Thread::kJoinTimeout, t.Join(20));
     SetEvent(body.release);
-    EXPECT_EQ(0, t.Join(0xFFFFFFFF));
+    EXPECT_EQ(C_Thread::kJoinEnded, t.Join(INFINITE));
     EXPECT_EQ(0, t.IsAlive());
     EXPECT_EQ(1, body.runs.load());
-    EXPECT_EQ(0, t.Join(100)); // nothing held any more
+    EXPECT_EQ(C_Thread::kJoinEnded, t.Join(100)); // nothing held any more
     // Joined: it can start again.
     ResetEvent(body.entered);
     EXPECT_EQ(1, t.Start());

@@ -77,9 +77,9 @@ protected:
 
 TEST_F(ThreadEx, JoinWithoutThreadReturnsAtOnce) {
     C_ThreadEx t;
-    EXPECT_EQ(1, t.Join(0));
-    EXPECT_EQ(1, t.Join(100));
-    EXPECT_EQ(1, t.Join());
+    EXPECT_EQ(C_ThreadEx::kJoinNothing, t.Join(0));
+    EXPECT_EQ(C_ThreadEx::kJoinNothing, t.Join(100));
+    EXPECT_EQ(C_ThreadEx::kJoinNothing, t.Join());
     EXPECT_EQ(0, t.IsRunning());
     EXPECT_EQ(static_cast<DWORD>(-1), t.GetThreadId());
     EXPECT_EQ(THREAD_PRIORITY_ERROR_RETURN, t.GetPriority());
@@ -96,13 +96,14 @@ TEST_F(ThreadEx, RunLifeCycleReleasesTheFunctionOnceAndRestarts) {
     ASSERT_TRUE(w.entered.WaitFor());
     EXPECT_EQ(0, t.WaitForStart());
     EXPECT_EQ(w.threadId.load(), t.GetThreadId());
-    EXPECT_EQ(2, w.selfJoin.load()); // a join from the thread itself does not wait
+    EXPECT_EQ(C_ThreadEx::kJoinSelf,
+              w.selfJoin.load()); // a join from the thread itself does not wait
     std::atomic<int> refused{0};
     Ev refusedGone;
     EXPECT_EQ(0, t.SetFunction(Bind(&w, &refused, &refusedGone)));
     EXPECT_EQ(1, refused.load()); // the refused function was released at once
     EXPECT_EQ(0, destroyed.load());
-    EXPECT_EQ(3, t.Join(50)); // still running: time-out, object as it was
+    EXPECT_EQ(C_ThreadEx::kJoinTimeout, t.Join(50)); // still running: time-out, object as it was
     EXPECT_NE(0, t.IsRunning());
 
     w.release.Set();
@@ -111,9 +112,9 @@ TEST_F(ThreadEx, RunLifeCycleReleasesTheFunctionOnceAndRestarts) {
     EXPECT_EQ(1, destroyed.load());
     // Ended but not joined: a start is refused and starts nothing.
     EXPECT_EQ(0, t.Start());
-    EXPECT_EQ(0, t.Join(0));
+    EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join(0));
     EXPECT_EQ(0, t.IsRunning());
-    EXPECT_EQ(1, t.Join(0));
+    EXPECT_EQ(C_ThreadEx::kJoinNothing, t.Join(0));
     EXPECT_EQ(1, w.calls.load());
 
     // Second run on the same object; it leaves no handle behind.
@@ -126,7 +127,7 @@ TEST_F(ThreadEx, RunLifeCycleReleasesTheFunctionOnceAndRestarts) {
     ASSERT_EQ(1, t.Start());
     ASSERT_TRUE(w.entered.WaitFor());
     w.release.Set();
-    EXPECT_EQ(0, t.Join(5000));
+    EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join(5000));
     EXPECT_EQ(2, w.calls.load());
     EXPECT_EQ(2, destroyed.load());
     EXPECT_EQ(0, t.IsRunning());
@@ -138,7 +139,7 @@ TEST_F(ThreadEx, JoinWaitsForTheEndAndDestructionWaitsForTheRun) {
     {
         C_ThreadEx t;
         ASSERT_EQ(1, t.Start(Bind(&w, &destroyed, &gone)));
-        EXPECT_EQ(0, t.Join());
+        EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join());
         EXPECT_EQ(1, destroyed.load());
     }
     // Destroying a running thread object waits for the run.
@@ -164,14 +165,14 @@ TEST_F(ThreadEx, CreatedThreadWaitsAtTheGateUntilStart) {
     EXPECT_EQ(0, t.IsRunning()); // parked, not running: the function can still be set
     ASSERT_EQ(1, t.SetFunction(Bind(&w, &destroyed, &gone)));
     ASSERT_EQ(1, t.Start());
-    EXPECT_EQ(0, t.Join(5000));
+    EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join(5000));
     EXPECT_EQ(1, w.calls.load());
     EXPECT_EQ(1, destroyed.load());
 
     // A parked thread that is joined ends without running its function.
     ASSERT_EQ(1, t.Create());
     ASSERT_EQ(1, t.SetFunction(Bind(&w, &destroyed, &gone)));
-    EXPECT_EQ(0, t.Join(5000));
+    EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join(5000));
     EXPECT_EQ(1, w.calls.load());
     EXPECT_EQ(2, destroyed.load());
 }
@@ -182,15 +183,15 @@ TEST_F(ThreadEx, RepeatModeRunsAgainOnEachStartAndEndsWhenSwitchedOff) {
     ASSERT_EQ(1, t.SetRepeat(true));
     EXPECT_EQ(1, t.IsRepeat());
     ASSERT_EQ(1, t.Start(Bind(&w, &destroyed, &gone)));
-    EXPECT_EQ(0, t.Join(5000));
+    EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join(5000));
     EXPECT_EQ(1, w.calls.load());
     EXPECT_EQ(0, destroyed.load()); // kept for the next run
     EXPECT_EQ(0, t.IsRunning());
-    EXPECT_EQ(1, t.Join(100)); // parked: nothing to wait for
+    EXPECT_EQ(C_ThreadEx::kJoinNothing, t.Join(100)); // parked: nothing to wait for
 
     for (int run = 2; run <= 4; ++run) {
         ASSERT_EQ(1, t.Start());
-        EXPECT_EQ(0, t.Join(5000));
+        EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join(5000));
         EXPECT_EQ(run, w.calls.load());
     }
     // A start while a run is going is refused.
@@ -200,16 +201,16 @@ TEST_F(ThreadEx, RepeatModeRunsAgainOnEachStartAndEndsWhenSwitchedOff) {
     ASSERT_TRUE(w.entered.WaitFor());
     EXPECT_EQ(0, t.Start());
     EXPECT_EQ(0, t.SetRepeat(false)); // not while running
-    EXPECT_EQ(3, t.Join(30));
+    EXPECT_EQ(C_ThreadEx::kJoinTimeout, t.Join(30));
     w.release.Set();
-    EXPECT_EQ(0, t.Join(0));
+    EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join(0));
     EXPECT_EQ(5, w.calls.load());
 
     ASSERT_EQ(1, t.SetRepeat(false));
-    EXPECT_EQ(0, t.Join(5000)); // the parked thread ends
+    EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join(5000)); // the parked thread ends
     EXPECT_EQ(1, destroyed.load());
     EXPECT_EQ(5, w.calls.load());
-    EXPECT_EQ(1, t.Join(0));
+    EXPECT_EQ(C_ThreadEx::kJoinNothing, t.Join(0));
 }
 
 TEST_F(ThreadEx, DestroyingARepeatingThreadDuringARunEndsIt) {
@@ -232,7 +233,7 @@ TEST_F(ThreadEx, TerminateForgetsTheThread) {
     EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, t.GetPriority());
     EXPECT_EQ(1, t.Terminate(5));
     EXPECT_EQ(0, t.IsRunning());
-    EXPECT_EQ(1, t.Join(0));
+    EXPECT_EQ(C_ThreadEx::kJoinNothing, t.Join(0));
     EXPECT_EQ(static_cast<DWORD>(-1), t.GetThreadId());
 }
 
@@ -255,12 +256,12 @@ TEST_F(ThreadEx, RepeatSwitchedOnAfterARunHasEndedStillJoins) {
         ASSERT_EQ(1, switched);
         // The thread without repeat has ended: no run will ever signal its end, so the join
         // must not wait for one, and it releases the ended thread.
-        EXPECT_EQ(0, t.Join(5000));
+        EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join(5000));
         // A new repeating thread runs and parks; the destructor ends it.
         w.entered.Reset();
         ASSERT_EQ(1, t.Start(Bind(&w, &destroyed, &gone2)));
         ASSERT_TRUE(w.entered.WaitFor());
-        EXPECT_EQ(0, t.Join(5000));
+        EXPECT_EQ(C_ThreadEx::kJoinDone, t.Join(5000));
         EXPECT_EQ(2, w.calls.load());
     }
     EXPECT_TRUE(gone2.WaitFor(0));

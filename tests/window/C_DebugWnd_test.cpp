@@ -121,7 +121,8 @@ TEST_F(DebugWnd, CreatesTheWindowWithItsCaptionSizeAndPlace) {
     wchar_t caption[64] = {};
     GetWindowTextW(m_hwnd, caption, 64);
     EXPECT_STREQ(L"\u30c7\u30d0\u30c3\u30b0 Ver1.07", caption);
-    EXPECT_EQ(0xEF0000u, static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_STYLE)) & 0xEF0000u);
+    EXPECT_EQ(C_DebugWnd::kWindowStyle,
+              static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_STYLE)) & C_DebugWnd::kWindowStyle);
     RECT client = {};
     GetClientRect(m_hwnd, &client);
     EXPECT_EQ(kWidth, client.right);
@@ -148,20 +149,8 @@ TEST_F(DebugWnd, CreatesTheWindowWithItsCaptionSizeAndPlace) {
     EXPECT_EQ(80, outer.top);
 }
 
-TEST_F(DebugWnd, SplitsAtLineSeparatorsOnlyWhenAsked) {
-    m_wnd.D_Out(L"one\r\ntwo");
-    EXPECT_EQ(1, m_wnd.D_GetCount());
-    m_wnd.D_SetNewLine(1);
-    m_wnd.D_Out(L"a\r\nb\rc\nd");
-    EXPECT_EQ(5, m_wnd.D_GetCount());
-    m_wnd.D_Out(L"end\n");
-    m_wnd.D_Out(L"");
-    EXPECT_EQ(8, m_wnd.D_GetCount());
-    m_wnd.D_CopyToClipboard();
-    EXPECT_EQ(L"one\r\ntwo\r\na\r\nb\r\nc\r\nd\r\nend\r\n\r\n\r\n", guitest::ReadClipboard());
-}
-
-TEST_F(DebugWnd, KeepsThousandsOfLinesAndFindsEachOne) {
+// Splitting and lookups are the line store's (C_DebugLines_test); here the view follows.
+TEST_F(DebugWnd, KeepsThousandsOfLinesAndFollowsTheOutput) {
     int const n = 5000;
     std::wstring expected;
     for (int i = 0; i < n; ++i) {
@@ -176,15 +165,8 @@ TEST_F(DebugWnd, KeepsThousandsOfLinesAndFindsEachOne) {
 
     EXPECT_EQ(1, m_wnd.D_CopyToClipboard());
     EXPECT_EQ(expected, guitest::ReadClipboard());
-    // Jumps in both directions, near and far from the cached line and from both ends.
-    for (int index : {4999, 0, 2500, 2499, 2998, 4600, 100, 4501, 4500, 1, 4999}) {
-        EXPECT_EQ(L"line " + std::to_wstring(index) + L" \u884c", CopiedLine(m_wnd, index))
-            << index;
-    }
-    // Past the last line there is nothing, not the last line again.
-    EXPECT_EQ(kUntouched, CopiedLine(m_wnd, n));
-    EXPECT_EQ(kUntouched, CopiedLine(m_wnd, n + 700));
-    EXPECT_EQ(kUntouched, CopiedLine(m_wnd, -1));
+    EXPECT_EQ(L"line 2500 \u884c", CopiedLine(m_wnd, 2500));
+    EXPECT_EQ(kUntouched, CopiedLine(m_wnd, n)); // past the last line
 
     for (int i = 0; i < 20000; ++i) {
         m_wnd.D_FastOut(L"fast");
@@ -241,7 +223,7 @@ TEST_F(DebugWnd, ScrollsByKeysWheelAndScrollBar) {
     m_wnd.D_Scroll(-(max - 37));
     SendMessageW(m_hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 1));
     guitest::WriteClipboard(kUntouched);
-    Command(m_hwnd, 2502);
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine);
     EXPECT_EQ(L"row 37", guitest::ReadClipboard());
 }
 
@@ -292,7 +274,7 @@ TEST_F(DebugWnd, ABurstThatFillsTheViewScrollsNoFurtherThanTheLastPage) {
     // The last line sits in the last full row.
     SendMessageW(m_hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(3, (m_visible - 1) * m_fontHeight + 1));
     guitest::WriteClipboard(kUntouched);
-    Command(m_hwnd, 2502);
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine);
     EXPECT_EQ(L"6", guitest::ReadClipboard());
     // The kept position is the shown one: one line up shows one more line above.
     Key(m_hwnd, VK_UP);
@@ -310,7 +292,7 @@ TEST_F(DebugWnd, AFontWithoutHeightCountsAsOnePixel) {
     SendMessageW(m_hwnd, WM_SIZE, 0, MAKELPARAM(kWidth, kHeight));
     UpdateWindow(m_hwnd);
     guitest::WriteClipboard(kUntouched);
-    Command(m_hwnd, 2502);
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine);
     EXPECT_EQ(L"17", guitest::ReadClipboard());
 }
 
@@ -333,29 +315,29 @@ TEST_F(DebugWnd, ClicksSelectLinesAndTheMenuCopiesAndClears) {
         m_wnd.D_Outf(L"item %d", i);
     }
     guitest::WriteClipboard(kUntouched);
-    Command(m_hwnd, 2502); // nothing selected yet
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine); // nothing selected yet
     EXPECT_EQ(kUntouched, guitest::ReadClipboard());
 
     SendMessageW(m_hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(3, 2 * m_fontHeight + 1));
-    Command(m_hwnd, 2502);
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine);
     EXPECT_EQ(L"item 2", guitest::ReadClipboard());
     // Below the last line nothing changes.
     SendMessageW(m_hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(3, 8 * m_fontHeight + 1));
-    Command(m_hwnd, 2502);
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine);
     EXPECT_EQ(L"item 2", guitest::ReadClipboard());
     EXPECT_EQ(1, m_wnd.D_SelectLine(5));
-    Command(m_hwnd, 2502);
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine);
     EXPECT_EQ(L"item 4", guitest::ReadClipboard());
 
-    Command(m_hwnd, 2503);
+    Command(m_hwnd, C_DebugWnd::kIdCopyAll);
     EXPECT_EQ(L"item 0\r\nitem 1\r\nitem 2\r\nitem 3\r\nitem 4\r\n", guitest::ReadClipboard());
 
-    Command(m_hwnd, 2500);
+    Command(m_hwnd, C_DebugWnd::kIdClear);
     EXPECT_EQ(0, m_wnd.D_GetCount());
     EXPECT_EQ(0, Scroll(m_hwnd).nPos);
     guitest::WriteClipboard(kUntouched);
-    Command(m_hwnd, 2502);
-    Command(m_hwnd, 2503);
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine);
+    Command(m_hwnd, C_DebugWnd::kIdCopyAll);
     EXPECT_EQ(kUntouched, guitest::ReadClipboard());
 }
 
@@ -369,17 +351,18 @@ TEST_F(DebugWnd, RightClickOpensTheMenuWithItsItems) {
     KillTimer(m_hwnd, 77);
     ASSERT_TRUE(MenuSpy::seen);
     std::vector<std::pair<UINT, std::wstring>> expected = {
-        {2500, L"\u30d0\u30c3\u30d5\u30a1\u306e\u30af\u30ea\u30a2"},
-        {2501, L""},
-        {2502, L"\u9078\u629e\u884c\u306e\u30b3\u30d4\u30fc"},
-        {2503, L"\u3059\u3079\u3066\u306e\u884c\u306e\u5168\u30b3\u30d4\u30fc"},
-        {2501, L""},
-        {2504, L"\u884c\u756a\u53f7\u306e\u8868\u793a\u306e\u5207\u308a\u66ff\u3048"},
-        {2505, L"\u30d5\u30a9\u30f3\u30c8\u9078\u629e"},
+        {C_DebugWnd::kIdClear, L"\u30d0\u30c3\u30d5\u30a1\u306e\u30af\u30ea\u30a2"},
+        {C_DebugWnd::kIdSeparator, L""},
+        {C_DebugWnd::kIdCopyLine, L"\u9078\u629e\u884c\u306e\u30b3\u30d4\u30fc"},
+        {C_DebugWnd::kIdCopyAll, L"\u3059\u3079\u3066\u306e\u884c\u306e\u5168\u30b3\u30d4\u30fc"},
+        {C_DebugWnd::kIdSeparator, L""},
+        {C_DebugWnd::kIdLineNumbers,
+         L"\u884c\u756a\u53f7\u306e\u8868\u793a\u306e\u5207\u308a\u66ff\u3048"},
+        {C_DebugWnd::kIdFont, L"\u30d5\u30a9\u30f3\u30c8\u9078\u629e"},
     };
     EXPECT_EQ(expected, MenuSpy::items);
     guitest::WriteClipboard(kUntouched);
-    Command(m_hwnd, 2502);
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine);
     EXPECT_EQ(L"item 1", guitest::ReadClipboard());
 }
 
@@ -402,7 +385,7 @@ TEST_F(DebugWnd, ShiftOpensTheMenuAtTheMouseInClientCoordinates) {
     EXPECT_TRUE(guitest::PumpUntil([] { return MenuSpy::seen; }, 5000));
     KillTimer(m_hwnd, 78);
     guitest::WriteClipboard(kUntouched);
-    Command(m_hwnd, 2502);
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine);
     EXPECT_EQ(L"item 3", guitest::ReadClipboard());
 }
 
@@ -411,12 +394,12 @@ TEST_F(DebugWnd, LineNumbersAndTabsShowInThePaintedRows) {
         m_wnd.D_Out(L"");
     }
     EXPECT_EQ(0, Paint().CountDark(Rows(0, 5)));
-    Command(m_hwnd, 2504);
+    Command(m_hwnd, C_DebugWnd::kIdLineNumbers);
     guitest::Capture numbered = Paint();
     EXPECT_GT(numbered.CountDark(Rows(0, 1)), 0);
     EXPECT_GT(numbered.CountDark(Rows(4, 1)), 0);
     EXPECT_EQ(0, numbered.CountDark(Rows(5, 3)));
-    Command(m_hwnd, 2504);
+    Command(m_hwnd, C_DebugWnd::kIdLineNumbers);
     EXPECT_EQ(0, Paint().CountDark(Rows(0, 5)));
     m_wnd.D_SetDrawLine(1);
     EXPECT_GT(Paint().CountDark(Rows(0, 5)), 0);
@@ -497,7 +480,7 @@ TEST_F(DebugWnd, FontsChangeTheRowHeight) {
     EXPECT_EQ(100 - kHeight / 30, Scroll(m_hwnd).nMax);
     SendMessageW(m_hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(3, 30 + 1));
     guitest::WriteClipboard(kUntouched);
-    Command(m_hwnd, 2502);
+    Command(m_hwnd, C_DebugWnd::kIdCopyLine);
     EXPECT_EQ(L"f " + std::to_wstring(Scroll(m_hwnd).nPos + 1), guitest::ReadClipboard());
 }
 

@@ -169,7 +169,7 @@ TEST(C_MainWnd, OutOfRangeRunModesFallBackToTheMainLoop) {
         app.quitOnInit = 7;
         app.SetRunMode(mode);
         EXPECT_EQ(7, app.MainRun());
-        EXPECT_EQ(0, app.GetRunMode());
+        EXPECT_EQ(C_MainWnd::kRunMessageLoop, app.GetRunMode());
         EXPECT_EQ(1, app.initialized);
     }
 }
@@ -177,7 +177,7 @@ TEST(C_MainWnd, OutOfRangeRunModesFallBackToTheMainLoop) {
 TEST(C_MainWnd, GameLoopDrawsFramesWhileActiveUntilQuit) {
     TestApp app;
     app.m_bActive = 1;
-    app.SetRunMode(1);
+    app.SetRunMode(C_MainWnd::kRunGameLoop);
     EXPECT_EQ(33, app.MainRun());
     EXPECT_EQ(3, app.frames);
     app.m_bActive = 0;
@@ -203,7 +203,7 @@ TEST(C_MainWnd, DialogLoopOffersKeysToTheOwningDialogOnlyAndDispatchesTheRest) {
     // A message for no dialog is dispatched to its window.
     PostMessageW(d1, WM_USER + 7, 42, 0);
     PostQuitMessage(11);
-    app.SetRunMode(2);
+    app.SetRunMode(C_MainWnd::kRunDialogLoop);
     EXPECT_EQ(11, app.MainRun());
     EXPECT_TRUE(Contains(log, d2, WM_COMMAND, IDOK));
     EXPECT_FALSE(Contains(log, d1, WM_COMMAND, IDOK));

@@ -12,44 +12,13 @@
 #include <vector>
 
 #include "ktora/window/ktora_desktop.h"
+#include "tests/support/temp_dir.h"
 
 using ktora::C_WString;
 
 namespace {
 
-// A scratch folder under %TEMP%, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        wchar_t base[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, base);
-        m_path = std::wstring(base) + L"ktora_desktop_" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~TempDir() {
-        WIN32_FIND_DATAW data;
-        HANDLE h = FindFirstFileW((m_path + L"\\*").c_str(), &data);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) {
-                    std::wstring p = m_path + L"\\" + data.cFileName;
-                    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                        RemoveDirectoryW(p.c_str());
-                    } else {
-                        DeleteFileW(p.c_str());
-                    }
-                }
-            } while (FindNextFileW(h, &data));
-            FindClose(h);
-        }
-        RemoveDirectoryW(m_path.c_str());
-    }
-    std::wstring operator/(wchar_t const* name) const { return m_path + L"\\" + name; }
-    std::wstring const& path() const { return m_path; }
-
-private:
-    std::wstring m_path;
-};
+using testsupport::TempDir;
 
 std::vector<unsigned char> ReadAll(std::wstring const& path) {
     std::vector<unsigned char> bytes;
@@ -201,7 +170,7 @@ TEST(Desktop, ScreenDepthAndFileExistence) {
     ASSERT_NE(nullptr, f);
     fclose(f);
     EXPECT_EQ(1, ktora::IsExistFile(C_WString(file.c_str())));
-    EXPECT_EQ(1, ktora::IsExistFile(C_WString(dir.path().c_str())));
+    EXPECT_EQ(1, ktora::IsExistFile(C_WString(dir.Path().c_str())));
     EXPECT_EQ(0, ktora::IsExistFile(C_WString((dir / L"missing").c_str())));
 }
 

@@ -1,8 +1,8 @@
 #include "tests/support/remove_tree.h"
+#include "tests/support/sjis.h"
 #include "xcopy/xcopy_helpers.h"
 
 #include <algorithm>
-#include <atomic>
 #include <map>
 #include <vector>
 
@@ -10,16 +10,7 @@ namespace xcopytest {
 
 namespace {
 
-std::atomic<int> g_counter{0};
-
-std::wstring Decode(const std::string& bytes) {
-    if (bytes.empty())
-        return std::wstring();
-    int n = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), &out[0], n);
-    return out;
-}
+using testsupport::FromSjis;
 
 std::string ReadHandleFile(const std::wstring& path) {
     return GetFile(path);
@@ -62,22 +53,6 @@ std::string Narrow(const std::wstring& text) {
 
 std::wstring Long(const std::wstring& path) {
     return path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
-}
-
-TempDir::TempDir() {
-    wchar_t temp[MAX_PATH + 1];
-    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    std::wstring base(temp, n);
-    if (!base.empty() && base.back() == L'\\')
-        base.pop_back();
-    m_path = base + L"\\kxcopy-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(g_counter.fetch_add(1));
-    RemoveTree(m_path);
-    MakeDir(m_path);
-}
-
-TempDir::~TempDir() {
-    RemoveTree(m_path);
 }
 
 bool MakeDir(const std::wstring& path) {
@@ -284,8 +259,8 @@ RunResult RunXcopy(const std::wstring& arguments, const std::string& input) {
     CloseHandle(in);
     CloseHandle(out);
     CloseHandle(err);
-    r.out = Decode(ReadHandleFile(io / L"out"));
-    r.err = Decode(ReadHandleFile(io / L"err"));
+    r.out = FromSjis(ReadHandleFile(io / L"out"));
+    r.err = FromSjis(ReadHandleFile(io / L"err"));
     if (!started)
         r.err = L"CreateProcessW failed with " + std::to_wstring(startError);
     return r;

@@ -5,21 +5,11 @@
 
 #include <string>
 
+#include "tests/support/temp_dir.h"
+
 namespace xcopytest {
 
-// A fresh folder under %TEMP%, removed with everything in it at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::wstring& Path() const { return m_path; }
-    std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
-
-private:
-    std::wstring m_path;
-};
+using testsupport::TempDir;
 
 std::wstring Long(const std::wstring& path);
 bool MakeDir(const std::wstring& path);
