@@ -384,7 +384,7 @@ void C_App::WaitForWorker(DWORD milliseconds) {
     // The worker sends messages to this thread (the button caption, its message box): serve
     // them while waiting, or both threads would wait for each other.
     DWORD start = GetTickCount();
-    while (m_thread.Join(20) == 3) {
+    while (m_thread.Join(20) == ktora::C_ThreadEx::kJoinTimeout) {
         if (milliseconds != 0 && GetTickCount() - start >= milliseconds) {
             return;
         }

@@ -22,10 +22,6 @@ bool CanEnter(C_WString const& folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// outinfo.txt: created or opened for reading and writing, binary.
-constexpr int kOutInfoOpenFlags = 0x8102;
-// Permission mode of a new folder; no effect on this platform.
-constexpr int kFolderMode = 511;
 
 // True when the code page holds the line exactly (no "?" or look-alike put in).
 bool CodePageHolds(C_WString const& line) {
@@ -95,7 +91,8 @@ Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int 
             return Pointer<CopyState>();
         }
     }
-    ktora::common::ktora_CreateDirectory(FileCallPath(plan.container), kFolderMode);
+    ktora::common::ktora_CreateDirectory(FileCallPath(plan.container),
+                                          ktora::common::kDirectoryModeAll);
     if (!CanEnter(plan.container)) {
         front.Tell(kTellBadDestination, kTitleMessage);
         return Pointer<CopyState>();
@@ -118,7 +115,7 @@ Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int 
         // A summary file that cannot be opened (another program holds it) does not stop the
         // run, but the completion message says so: an old outinfo.txt must not pass for this
         // run's.
-        if (!s.out_info.Open(FileCallPath(outInfo), kOutInfoOpenFlags) ||
+        if (!s.out_info.Open(FileCallPath(outInfo), ktora::C_FileStream::kOpenReadWrite) ||
             !s.out_info.SetEndFile(0)) {
             s.out_info_lost = true;
         }
@@ -194,7 +191,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
             // in the current folder.
             bool started = !copier.Empty() &&
                            copy.process->RunApplication(copier.GetString(), command.GetString(),
-                                                        SW_SHOW, 0) != 0xFFFFFFFFul;
+                                                        SW_SHOW, ktora::C_Process::kPipeNone) != 0xFFFFFFFFul;
             if (!started) {
                 finish(copy, false); // a copier that cannot be started: the copy failed
                 continue;
@@ -213,12 +210,12 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
         for (size_t k = 0; k < running.size();) {
             Copy& copy = running[k];
             int waited = copy.process->Join(slice);
-            if (waited == 1) {
+            if (waited == ktora::C_Process::kJoinTimeout) {
                 ++k;
                 continue;
             }
             int known = 0;
-            int code = waited == 0 ? copy.process->GetExitCode(&known) : -1;
+            int code = waited == ktora::C_Process::kJoinEnded ? copy.process->GetExitCode(&known) : -1;
             // Only a copier that ended on its own with success made a copy, and only when the
             // copy holds the whole source: a copier killed from outside may report 0 too.
             bool made = known && (code == kCopierDone ||

@@ -12,6 +12,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE prevInstance, wchar_t* cmdLine
     if (!app.DialogModeLessExec(MAKEINTRESOURCEW(IDD_MAIN))) {
         return 1;
     }
-    app.SetRunMode(2);
+    app.SetRunMode(ktora::C_MainWnd::kRunDialogLoop);
     return app.MainRun();
 }
