@@ -4,7 +4,8 @@
 # With a display the dialog simply appears there. Without one (DISPLAY unset) the real dialog
 # runs on a virtual display, driven by the end-to-end driver: 3 copies of samples/photo into
 # build/demo/out, then the tree and outinfo.txt are printed and a screenshot of the dialog is
-# saved as build/demo/kasumido.png.
+# saved as build/demo/kasumido.png; a second, aborted run of 40 copies is pictured while it
+# runs (build/demo/kasumido-running.png).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
@@ -48,6 +49,18 @@ if [ -f "$flag.ready" ]; then
     echo "run: screenshot $demo/kasumido.png"
 fi
 touch "$flag"
+# The second picture: the dialog while a run makes copies (title and progress band).
+for _ in $(seq 900); do
+    [ -f "$flag-run.ready" ] && break
+    kill -0 "$driver" 2>/dev/null || break
+    sleep 0.1
+done
+if [ -f "$flag-run.ready" ]; then
+    geometry=$(tr -d '\r\n' <"$flag-run.ready")
+    import -window root -crop "$geometry" +repage "$demo/kasumido-running.png"
+    echo "run: screenshot during a run $demo/kasumido-running.png"
+fi
+touch "$flag-run"
 status=0
 wait "$driver" || status=$?
 if [ $status -ne 0 ]; then

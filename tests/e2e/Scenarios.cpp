@@ -997,6 +997,28 @@ void ScenarioDemo(std::vector<std::wstring> const& args) {
     if (RunToCompletion(k)) {
         printf("demo: 3 copies made\n");
     }
+    // A longer run into a second folder, for a picture of the title and the progress band
+    // while copies are made; then aborted as a user would.
+    k.SetText(1006, dest + L"-progress");
+    k.SetText(1009, L"40");
+    k.Click(1);
+    if (k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES) &&
+        WaitUntil([&] { return k.Text(1030).find(L"残り約") != std::wstring::npos; }, 60000)) {
+        GetWindowRect(k.Dialog(), &rc);
+        std::wstring running = flag + L"-run";
+        WriteBytes(running + L".ready", std::to_string(rc.right - rc.left) + "x" +
+                                            std::to_string(rc.bottom - rc.top) + "+" +
+                                            std::to_string(rc.left) + "+" +
+                                            std::to_string(rc.top) + "\n");
+        WaitUntil([&] { return Exists(running); }, 60000);
+        DeleteFileW((running + L".ready").c_str());
+        DeleteFileW(running.c_str());
+        k.Click(1);
+        if (k.Expect(L"確認", L"中止しますか？", IDYES)) {
+            k.Expect(L"メッセージ", L"中止しました。", IDOK, 20000);
+        }
+        printf("demo: a run of 40 copies shown and aborted\n");
+    }
     k.Close();
 }
 
