@@ -8,9 +8,9 @@
 
 #include "app/CopyPlan.h"
 #include "app/NamingRules.h"
-#include "app/copy_messages.h"
-#include "app/copy_run.h"
-#include "app/profile.h"
+#include "app/CopyMessages.h"
+#include "app/CopyRun.h"
+#include "app/Profile.h"
 #include "app/resource.h"
 #include "ktora/file/C_Find.h"
 #include "ktora/thread/C_FunctionTypeMemberA1.h"

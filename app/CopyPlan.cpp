@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <string>
 
-#include "app/copy_messages.h"
-#include "app/copy_paths.h"
+#include "app/CopyMessages.h"
+#include "app/CopyPaths.h"
 #include "ktora/file/ktora_lastname.h"
 
 using ktora::C_WString;

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/copy_paths.h"
+#include "app/CopyPaths.h"
 
 using ktora::C_WString;
 

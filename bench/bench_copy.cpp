@@ -3,7 +3,7 @@
 #include "tests/support/remove_tree.h"
 #include <windows.h>
 
-#include "app/copy_paths.h"
+#include "app/CopyPaths.h"
 #include "bench/bench_clock.h"
 #include "ktora/thread/C_Process.h"
 

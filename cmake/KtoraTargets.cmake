@@ -3,7 +3,7 @@
 # ktora_add_gtest(NAME dir LIBS ...): one GoogleTest executable from every *_test.cpp in dir.
 function(ktora_add_gtest name dir)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${dir}/*_test.cpp ${dir}/*_helpers.cpp)
+    file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
     if(NOT sources)
         return()
     endif()

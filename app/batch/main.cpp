@@ -4,8 +4,8 @@
 #include <atomic>
 #include <string>
 
-#include "app/C_BatchFront.h"
-#include "app/batch.h"
+#include "app/batch/C_BatchFront.h"
+#include "app/batch/Batch.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_helpers.h"
+#include "app/batch_runner.h"
 #include "app/version.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/C_BatchFront.h"
+#include "app/batch/C_BatchFront.h"
 
 #include <cwchar>
 #include <string>

@@ -6,7 +6,7 @@
 
 #include "app/CopySettings.h"
 #include "app/I_CopyFront.h"
-#include "app/copy_run.h"
+#include "app/CopyRun.h"
 #include "ktora/string/C_WString.h"
 
 struct BatchOptions {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/batch.h"
-#include "app/batch_helpers.h"
+#include "app/batch/Batch.h"
+#include "app/batch_runner.h"
 #include "app/CopyPlan.h"
-#include "app/copy_run.h"
-#include "app/profile.h"
+#include "app/CopyRun.h"
+#include "app/Profile.h"
 
 using batch_test::TempDir;
 using ktora::C_WString;

@@ -1,24 +1,12 @@
-#include "tests/support/remove_tree.h"
-#include "app/batch_helpers.h"
+#include "app/batch_runner.h"
 
 #include <tlhelp32.h>
 
-#include <atomic>
 #include <vector>
 
 namespace batch_test {
 
 namespace {
-
-std::wstring Decode(std::string const& bytes) {
-    if (bytes.empty()) {
-        return std::wstring();
-    }
-    int n = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], n);
-    return text;
-}
 
 // Takes what a pipe holds without blocking; false once the pipe is broken (all writers gone).
 bool Drain(HANDLE pipe, std::string* text) {
@@ -41,52 +29,6 @@ bool Drain(HANDLE pipe, std::string* text) {
 }
 
 } // namespace
-
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    wchar_t base[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH, base);
-    m_path = std::wstring(base) + L"kasumido_batch_" + std::to_wstring(GetCurrentProcessId()) +
-             L"_" + std::to_wstring(counter++);
-    RemoveTree(m_path);
-    CreateDirectoryW(m_path.c_str(), nullptr);
-}
-
-TempDir::~TempDir() {
-    RemoveTree(m_path);
-}
-
-void RemoveTree(std::wstring const& path) {
-    testsupport::RemoveTree(path);
-}
-
-bool WriteBytes(std::wstring const& path, std::string const& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
-std::string ReadBytes(std::wstring const& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return std::string();
-    }
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    CloseHandle(file);
-    return bytes;
-}
 
 bool IsDir(std::wstring const& path) {
     DWORD a = GetFileAttributesW(path.c_str());
@@ -113,15 +55,6 @@ int CountDirs(std::wstring const& path) {
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return count;
-}
-
-std::string Sjis(std::wstring const& text) {
-    int n = WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], n, nullptr,
-                        nullptr);
-    return bytes;
 }
 
 std::wstring BatchExe() {
@@ -220,7 +153,7 @@ BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
             break;
         }
         if (!interruptAt.empty() && !result.interrupted &&
-            Decode(outBytes).find(interruptAt) != std::wstring::npos) {
+            testsupport::FromSjis(outBytes).find(interruptAt) != std::wstring::npos) {
             if (action) {
                 action(pi.dwProcessId);
                 result.interrupted = true;
@@ -249,8 +182,8 @@ BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
     CloseHandle(errRead);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    result.out = Decode(outBytes);
-    result.err = Decode(errBytes);
+    result.out = testsupport::FromSjis(outBytes);
+    result.err = testsupport::FromSjis(errBytes);
     return result;
 }
 

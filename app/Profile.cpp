@@ -1,4 +1,4 @@
-#include "app/profile.h"
+#include "app/Profile.h"
 
 #include <windows.h>
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/batch_helpers.h"
-#include "app/copy_paths.h"
+#include "app/batch_runner.h"
+#include "app/CopyPaths.h"
 
 using ktora::C_WString;
 

@@ -1,4 +1,4 @@
-#include "app/copy_paths.h"
+#include "app/CopyPaths.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/copy_run.h"
+#include "app/CopyRun.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/TreeListing.h"
-#include "app/copy_messages.h"
-#include "app/copy_paths.h"
+#include "app/CopyMessages.h"
+#include "app/CopyPaths.h"
 #include "ktora/file/ktora_file.h"
 #include "ktora/file/ktora_lastname.h"
 #include "ktora/thread/C_Process.h"

@@ -1,37 +1,34 @@
 #pragma once
 // Runs kasumido-batch.exe as a child process for the end-to-end tests: standard input from a
-// text, standard output and error captured, optionally Ctrl+C once the output shows a text.
-// Every wait is bounded.
+// text, standard output and error captured, optionally Ctrl+C (or another action) once the
+// output shows a text. Every wait is bounded. Also the small file checks those tests share.
 #include <windows.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "tests/support/file_bytes.h"
+#include "tests/support/sjis.h"
+#include "tests/support/temp_dir.h"
+
 namespace batch_test {
 
-// A scratch folder under %TEMP%, removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(TempDir const&) = delete;
-    TempDir& operator=(TempDir const&) = delete;
-    std::wstring const& Path() const { return m_path; }
-    std::wstring operator/(std::wstring const& name) const { return m_path + L"\\" + name; }
+// The shared test toolkit: scratch folders, raw file bytes, Shift_JIS text.
+using testsupport::ReadBytes;
+using testsupport::Sjis;
+using testsupport::WriteBytes;
 
-private:
-    std::wstring m_path;
+// A scratch folder named for these tests.
+class TempDir : public testsupport::TempDir {
+public:
+    TempDir() : testsupport::TempDir(L"kasumido_batch") {}
 };
 
-void RemoveTree(std::wstring const& path);
-bool WriteBytes(std::wstring const& path, std::string const& bytes);
-std::string ReadBytes(std::wstring const& path);
 bool IsDir(std::wstring const& path);
 bool IsFile(std::wstring const& path);
 // Sub-folders directly inside path.
 int CountDirs(std::wstring const& path);
-std::string Sjis(std::wstring const& text);
 
 // The batch front beside the test programs (bin\ next to tests\).
 std::wstring BatchExe();

@@ -1,4 +1,4 @@
-#include "app/batch.h"
+#include "app/batch/Batch.h"
 
 #include <windows.h>
 
@@ -6,9 +6,9 @@
 #include <cwctype>
 #include <vector>
 
-#include "app/copy_messages.h"
-#include "app/copy_run.h"
-#include "app/profile.h"
+#include "app/CopyMessages.h"
+#include "app/CopyRun.h"
+#include "app/Profile.h"
 #include "ktora/thread/C_GetOpt.h"
 
 using ktora::C_WString;

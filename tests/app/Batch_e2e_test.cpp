@@ -1,7 +1,7 @@
 // kasumido-batch.exe end to end: real runs under the prefix's copier, every refusal, an abort.
 #include <gtest/gtest.h>
 
-#include "app/batch_helpers.h"
+#include "app/batch_runner.h"
 
 #include <cstdio>
 #include <cstring>
