@@ -3,7 +3,11 @@
 #  (a) N copies of a sample tree through Kasumido's batch run vs the same N copier command lines
 #      started directly (ratio batch/direct, median of alternating rounds);
 #  (b) MB/s of the library's Japanese conversions and Base64 beside iconv and base64 on Linux;
-#  (c) C_IniFile::GetStr over 100/1,000/10,000 keys and C_Find over folders of as many files.
+#  (c) C_IniFile::GetStr over 100/1,000/10,000 keys and C_Find over folders of as many files;
+#  (d) the copy plan: a preview update and a full plan for 3 and 2,000,000,000 copies, the
+#      overwrite check on a container of 10,000 folders;
+#  (e) 20 copies of a 1,000-file tree: the batch run (which checks every copy against the
+#      source) vs direct copier starts, and the batch run with 1, 2 and 4 copiers at once.
 # Figures also go to build/bench/report.txt.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -29,6 +33,13 @@ for d in 0 1 2; do
     done
     head -c 4096 /dev/urandom >"$dir/deep.bin"
 done
+# The larger tree: 1,000 files of 1 to 21 KB in ten folders, about 11 MB.
+for d in $(seq 0 9); do
+    mkdir -p "$work/src1000/photo/d$d"
+    for i in $(seq 1 100); do
+        head -c $(((i % 21 + 1) * 1024)) /dev/urandom >"$work/src1000/photo/d$d/f$i.bin"
+    done
+done
 for n in 100 1000 10000; do
     mkdir -p "$work/files_$n"
     (cd "$work/files_$n" && seq -f 'file%05g.txt' 1 "$n" | xargs touch)
@@ -53,6 +64,21 @@ if [ -f build/bench/bench_scale.exe ]; then
     echo "bench: (c) settings files and folder listings"
     scripts/wine-run.sh build/bench/bench_scale.exe "$(winpath "$work")" "$(winpath "$raw")" \
         </dev/null >"$work/scale.log" 2>&1 || echo "bench: bench_scale failed"
+fi
+if [ -f build/bench/bench_plan.exe ]; then
+    echo "bench: (d) the copy plan"
+    scripts/wine-run.sh build/bench/bench_plan.exe "$(winpath "$work")" "$(winpath "$raw")" \
+        </dev/null >"$work/plan.log" 2>&1 || echo "bench: bench_plan failed"
+fi
+if [ -f build/bench/bench_copy.exe ]; then
+    big_rounds=${BENCH_BIG_ROUNDS:-3}
+    echo "bench: (e) $copies copies of 1,000 files x $big_rounds rounds: checked copies, parallel copiers"
+    scripts/wine-run.sh build/bench/bench_copy.exe "$(winpath "$root/build/bin/kasumido-batch.exe")" \
+        "$(winpath "$work/src1000/photo")" "$(winpath "$work")" "$copies" "$big_rounds" \
+        "$(winpath "$raw")" big </dev/null >"$work/big.log" 2>&1 || echo "bench: bench_copy failed"
+    scripts/wine-run.sh build/bench/bench_copy.exe "$(winpath "$root/build/bin/kasumido-batch.exe")" \
+        "$(winpath "$work/src1000/photo")" "$(winpath "$work")" "$copies" "$big_rounds" \
+        "$(winpath "$raw")" jobs </dev/null >"$work/jobs.log" 2>&1 || echo "bench: bench_copy failed"
 fi
 
 # The same bytes through the Linux tools, best of three (seconds).
@@ -110,6 +136,20 @@ fi
         echo "(c) Growth with size"
         awk '/^ini keys/ { printf "    C_IniFile::GetStr, %6d keys: %10s us per lookup\n", $3, $5 }
              /^find files/ { printf "    C_Find listing,    %6d files: %10s ms (%s found)\n", $3, $7, $5 }' "$raw"
+    fi
+    if grep -q '^plan ' "$raw"; then
+        echo
+        echo "(d) The copy plan (best of many; target under 1 ms for a preview and a plan)"
+        awk '/^plan preview/ { printf "    preview update, %10d copies: %8.1f us\n", $4, $6 }
+             /^plan run-checks/ { printf "    plan with every run check, %10d copies: %8.1f us\n", $4, $6 }
+             /^plan existing/ { printf "    overwrite check, container of %d folders: %.1f ms (%d targets found)\n", $4, $8, $6 }' "$raw"
+    fi
+    if grep -q '^big \|^jobs ' "$raw"; then
+        echo
+        echo "(e) $copies copies of the 1,000-file tree (about 11 MB)"
+        awk '/^big median/ { printf "    median round: direct %s s, batch run with every copy checked %s s, ratio %s (target <= 1.05)\n", $6, $8, $10 }
+             /^big best/ { printf "    fastest round: direct %s s, batch %s s, ratio %s\n", $6, $8, $10 }
+             /^jobs median/ { printf "    copiers at once (median): /j 1 %s s, /j 2 %s s (ratio %s, target <= 0.7), /j 4 %s s (ratio %s)\n", $6, $8, $12, $10, $14 }' "$raw"
     fi
     echo
     echo "Total time: $(($(date +%s) - started)) s"
