@@ -109,6 +109,9 @@ Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int 
     s.src_dir = plan.source;
     s.tree_only = plan.tree_only;
     s.jobs = jobs < 1 ? 1 : (jobs > kMaxJobs ? kMaxJobs : jobs);
+    // The system's copier by its full path: never an xcopy.exe beside the program or in the
+    // current folder.
+    s.copier = SystemCopierPath();
     if (plan.text_output) {
         C_WString outInfo = plan.container;
         outInfo += L"\\outinfo.txt";
@@ -127,7 +130,6 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
     front.RunStarted();
     const DWORD began = GetTickCount();
     const C_WString lastName = ktora::common::ktora_GetLastName(s.dest_dir);
-    const C_WString copier = SystemCopierPath();
     // The source as it is now: every copy is checked against it.
     TreeListing source;
     const bool sourceListed = source.Take(s.src_dir);
@@ -187,13 +189,12 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
 
             copy.process.reset(new ktora::C_Process());
             C_WString command = MakeCopyCommand(s.src_dir, copy.target, s.tree_only);
-            // The system's copier by its full path: never an xcopy.exe beside the program or
-            // in the current folder.
-            bool started = !copier.Empty() &&
-                           copy.process->RunApplication(copier.GetString(), command.GetString(),
+            bool started = !s.copier.Empty() &&
+                           copy.process->RunApplication(s.copier.GetString(), command.GetString(),
                                                         SW_SHOW, ktora::C_Process::kPipeNone) != 0xFFFFFFFFul;
             if (!started) {
-                finish(copy, false); // a copier that cannot be started: the copy failed
+                // Counted as failed, and the run goes on with the next copy.
+                finish(copy, false);
                 continue;
             }
             running.push_back(std::move(copy));

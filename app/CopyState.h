@@ -13,6 +13,7 @@ struct CopyState : CopyNaming {
     ktora::C_WString src_dir;  // the source folder
     bool tree_only = false;    // make each copy's folders only
     int jobs = 1;              // copiers that may run at once
+    ktora::C_WString copier;   // the copier's full path (the system's xcopy.exe)
     ktora::C_FileStream out_info; // outinfo.txt, open only when text output is on; closed
                                   // when the record is destroyed
     bool out_info_lost = false;   // text output was asked for, but outinfo.txt could not be

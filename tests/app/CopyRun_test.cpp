@@ -260,6 +260,21 @@ TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
               runFront.said[0]);
     EXPECT_TRUE(batch_test::IsFile(container + L"\\photo3\\a.txt"));
     EXPECT_TRUE(batch_test::IsFile(blocked));
+
+    // A copier that cannot be started fails its copy, by name, and the others go on.
+    s.count = 2;
+    s.texts.dir_cat1 = L"_x";
+    RecordingFront again;
+    again.answers = {true, true};
+    state = PrepareCopyRun(s, again);
+    ASSERT_FALSE(state.IsNull());
+    state->copier = (dir / L"no-such-copier.exe").c_str();
+    state->jobs = 2;
+    RecordingFront noCopier;
+    EXPECT_EQ(RunOutcome::kFailures, RunCopies(*state, abort, noCopier));
+    ASSERT_EQ(1u, noCopier.said.size());
+    EXPECT_EQ(L"コピーが終了しました。\n2 個のコピーに失敗しました。\nphoto1_x\nphoto2_x",
+              noCopier.said[0]);
 }
 
 TEST(CopyRun, ASummaryThatCannotBeWrittenIsNotPassedOverInSilence) {
