@@ -24,6 +24,8 @@ namespace {
 const wchar_t kCaptionStart[] = L"生成開始";
 const wchar_t kCaptionAbort[] = L"中止";
 const wchar_t kTitle[] = L"Kasumido";
+// How long an abort waits for the worker, twice: before and after its message.
+const DWORD kAbortWaitMilliseconds = 5000;
 
 // Sent by the worker (synchronously, so it is carried out on the dialog's thread): a copy
 // starts (wParam 0) or ended (wParam 1); lParam points to its CopyProgress.
@@ -215,7 +217,8 @@ void C_App::OnDropFiles(HDROP drop) {
         }
     }
     C_WString folder;
-    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    const UINT kCountQuery = 0xFFFFFFFF; // asks DragQueryFileW for the number of items
+    UINT count = DragQueryFileW(drop, kCountQuery, nullptr, 0);
     for (UINT i = 0; i < count && target != 0 && folder.Empty(); ++i) {
         UINT length = DragQueryFileW(drop, i, nullptr, 0);
         std::vector<wchar_t> name(length + 1, L'\0');
@@ -283,8 +286,8 @@ void C_App::ShowSettings(CopySettings const& s) {
         }
     }
     SelectRule(IDC_DIR_RULE, s.dir_rule);
-    SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL,
-                        static_cast<WPARAM>(s.counter_kind), 0);
+    SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL, static_cast<WPARAM>(s.counter_kind),
+                        0);
     SelectRule(IDC_TXT_RULE, s.txt_rule);
     CheckDlgButton(m_hDialog, IDC_TXT_ENABLE, s.text_output ? BST_CHECKED : BST_UNCHECKED);
     EnableTextGroup(s.text_output ? TRUE : FALSE);
@@ -400,9 +403,9 @@ void C_App::OnStart() {
             return;
         }
         abort_requested = 1;
-        WaitForWorker(5000);
+        WaitForWorker(kAbortWaitMilliseconds);
         Tell(kTellAborted, kTitleMessage);
-        WaitForWorker(5000);
+        WaitForWorker(kAbortWaitMilliseconds);
         SetDlgItemTextW(m_hDialog, IDC_START, kCaptionStart);
         m_runActive = 0;
         EndProgress();

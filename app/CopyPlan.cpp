@@ -52,8 +52,7 @@ void NameLengths(NameParts const& parts, long long counterLength, long long* par
     tail = tail == std::wstring::npos ? parts.suffix.size() : tail;
     *partLength = static_cast<long long>(parts.prefix.size() - head) + counterLength +
                   static_cast<long long>(tail);
-    *nameLength = static_cast<long long>(parts.prefix.size() + parts.suffix.size()) +
-                  counterLength;
+    *nameLength = static_cast<long long>(parts.prefix.size() + parts.suffix.size()) + counterLength;
 }
 
 CopyRefusal CheckNames(CopyPlan const& plan) {
@@ -124,8 +123,7 @@ int IndexOfCounter(CopyPlan const& plan, std::wstring const& counter) {
             c = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
         }
         wchar_t last = lower.back();
-        if (last < L'a' || last > L'z' ||
-            lower.find_first_not_of(L'a') < lower.size() - 1) {
+        if (last < L'a' || last > L'z' || lower.find_first_not_of(L'a') < lower.size() - 1) {
             return -1;
         }
         index = static_cast<long long>(lower.size() - 1) * 26 + (last - L'a');
@@ -135,8 +133,8 @@ int IndexOfCounter(CopyPlan const& plan, std::wstring const& counter) {
     }
     // "07" is not copy 7's counter unless the width pads it so.
     if (plan.first.is_number &&
-        counter != std::wstring(CounterText(NamingAt(plan.first, static_cast<int>(index)))
-                                    .GetString())) {
+        counter !=
+            std::wstring(CounterText(NamingAt(plan.first, static_cast<int>(index))).GetString())) {
         return -1;
     }
     return static_cast<int>(index);

@@ -56,9 +56,9 @@ CopyPlan MakeCopyPlan(CopySettings const& settings, PlanDepth depth = PlanDepth:
 // Which of a plan's targets exist already: one listing of the folder that holds them, not a
 // probe per copy.
 struct ExistingTargets {
-    bool known = true;         // false when the container could not be listed
-    std::vector<int> indices;  // copies whose target folder exists, ascending
-    bool out_info = false;     // outinfo.txt exists (counted only when text output is on)
+    bool known = true;        // false when the container could not be listed
+    std::vector<int> indices; // copies whose target folder exists, ascending
+    bool out_info = false;    // outinfo.txt exists (counted only when text output is on)
     int Count() const { return static_cast<int>(indices.size()) + (out_info ? 1 : 0); }
     bool Contains(int index) const;
 };

@@ -22,15 +22,14 @@ bool CanEnter(C_WString const& folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-
 // True when the code page holds the line exactly (no "?" or look-alike put in).
 bool CodePageHolds(C_WString const& line) {
     int length = line.Length();
     if (length == 0) {
         return true;
     }
-    int bytes = WideCharToMultiByte(CP_ACP, 0, line.GetString(), length, nullptr, 0, nullptr,
-                                    nullptr);
+    int bytes =
+        WideCharToMultiByte(CP_ACP, 0, line.GetString(), length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) {
         return false;
     }
@@ -54,6 +53,11 @@ struct Copy {
     std::unique_ptr<ktora::C_Process> process;
     bool closing = false; // asked to close on abort
 };
+
+// From this many copies on, the run asks once more.
+constexpr int kManyCopies = 100;
+// How often the abort flag is looked at while copiers run.
+constexpr unsigned long kPollMilliseconds = 100;
 
 // Exit codes of the copier: 0 copied, 1 nothing to copy, 2 interrupted by the user.
 constexpr int kCopierDone = 0;
@@ -84,20 +88,20 @@ Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int 
     // Before anything is written: folders of an earlier run would be written over.
     ExistingTargets existing = FindExistingTargets(plan);
     if (!existing.known || existing.Count() > 0) {
-        C_WString count = existing.known ? C_WString::Stringf(L"%d", existing.Count())
-                                         : C_WString(L"?");
+        C_WString count =
+            existing.known ? C_WString::Stringf(L"%d", existing.Count()) : C_WString(L"?");
         C_WString question = C_WString::Stringf(kAskOverwrite, count.GetString());
         if (!front.Ask(question.GetString(), kTitleConfirm, true)) {
             return Pointer<CopyState>();
         }
     }
     ktora::common::ktora_CreateDirectory(FileCallPath(plan.container),
-                                          ktora::common::kDirectoryModeAll);
+                                         ktora::common::kDirectoryModeAll);
     if (!CanEnter(plan.container)) {
         front.Tell(kTellBadDestination, kTitleMessage);
         return Pointer<CopyState>();
     }
-    if (plan.count >= 100 && !front.Ask(kAskMany, kTitleConfirm)) {
+    if (plan.count >= kManyCopies && !front.Ask(kAskMany, kTitleConfirm)) {
         return Pointer<CopyState>();
     }
 
@@ -191,7 +195,8 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
             C_WString command = MakeCopyCommand(s.src_dir, copy.target, s.tree_only);
             bool started = !s.copier.Empty() &&
                            copy.process->RunApplication(s.copier.GetString(), command.GetString(),
-                                                        SW_SHOW, ktora::C_Process::kPipeNone) != 0xFFFFFFFFul;
+                                                        SW_SHOW, ktora::C_Process::kPipeNone) !=
+                               ktora::C_Process::kRunFailed;
             if (!started) {
                 // Counted as failed, and the run goes on with the next copy.
                 finish(copy, false);
@@ -207,7 +212,8 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
             break;
         }
         // Wait a little on each running copier; handle those that ended.
-        const unsigned long slice = running.size() > 1 ? 100 / running.size() : 100;
+        const unsigned long slice =
+            running.size() > 1 ? kPollMilliseconds / running.size() : kPollMilliseconds;
         for (size_t k = 0; k < running.size();) {
             Copy& copy = running[k];
             int waited = copy.process->Join(slice);
@@ -216,7 +222,8 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
                 continue;
             }
             int known = 0;
-            int code = waited == ktora::C_Process::kJoinEnded ? copy.process->GetExitCode(&known) : -1;
+            int code =
+                waited == ktora::C_Process::kJoinEnded ? copy.process->GetExitCode(&known) : -1;
             // Only a copier that ended on its own with success made a copy, and only when the
             // copy holds the whole source: a copier killed from outside may report 0 too.
             bool made = known && (code == kCopierDone ||
@@ -244,9 +251,9 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
     }
     front.RunCompleted();
     // The run goes on after a failed copy; the user learns about failures here.
-    C_WString done = failedNames.empty()
-                         ? C_WString(kTellDone)
-                         : C_WString::Stringf(kTellDoneFailed, static_cast<int>(failedNames.size()));
+    C_WString done = failedNames.empty() ? C_WString(kTellDone)
+                                         : C_WString::Stringf(kTellDoneFailed,
+                                                              static_cast<int>(failedNames.size()));
     for (size_t i = 0; i < failedNames.size() && i < kFailedNamesShown; ++i) {
         done += L"\n";
         done += failedNames[i];

@@ -11,10 +11,10 @@
 
 // How a run ended; the batch front's exit code maps from it.
 enum class RunOutcome {
-    kAborted,   // stopped on abort: no completion message
-    kDone,      // every copy made (the completion message told)
-    kFailures,  // the run ended, but some copy failed or outinfo.txt could not be written
-                // (the completion message says so)
+    kAborted,  // stopped on abort: no completion message
+    kDone,     // every copy made (the completion message told)
+    kFailures, // the run ended, but some copy failed or outinfo.txt could not be written
+               // (the completion message says so)
 };
 
 // The most copiers a run may start at once.
@@ -27,8 +27,7 @@ constexpr int kMaxJobs = 8;
 ktora::common::Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front,
                                                  int jobs = 1);
 // The same from settings: MakeCopyPlan first.
-ktora::common::Pointer<CopyState> PrepareCopyRun(CopySettings const& settings,
-                                                 I_CopyFront& front);
+ktora::common::Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& front);
 
 // Makes the copies of a prepared run, up to state.jobs copiers at once. abort is polled
 // between steps and while copiers run (which are then asked to close). A copy counts as made

@@ -8,15 +8,15 @@
 
 struct CopyState : CopyNaming {
     // --- Run: how many copies, from where to where, and the summary file ---
-    int make_count = 1;        // number of copies to make, at least 1
-    ktora::C_WString dest_dir; // the container: destination + "\" + the source's last name
-    ktora::C_WString src_dir;  // the source folder
-    bool tree_only = false;    // make each copy's folders only
-    int jobs = 1;              // copiers that may run at once
-    ktora::C_WString copier;   // the copier's full path (the system's xcopy.exe)
-    ktora::C_FileStream out_info; // outinfo.txt, open only when text output is on; closed
-                                  // when the record is destroyed
-    bool out_info_lost = false;   // text output was asked for, but outinfo.txt could not be
-                                  // opened or a line could not be written
+    int make_count = 1;            // number of copies to make, at least 1
+    ktora::C_WString dest_dir;     // the container: destination + "\" + the source's last name
+    ktora::C_WString src_dir;      // the source folder
+    bool tree_only = false;        // make each copy's folders only
+    int jobs = 1;                  // copiers that may run at once
+    ktora::C_WString copier;       // the copier's full path (the system's xcopy.exe)
+    ktora::C_FileStream out_info;  // outinfo.txt, open only when text output is on; closed
+                                   // when the record is destroyed
+    bool out_info_lost = false;    // text output was asked for, but outinfo.txt could not be
+                                   // opened or a line could not be written
     bool out_info_inexact = false; // some line held characters the code page cannot hold
 };

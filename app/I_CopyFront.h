@@ -5,13 +5,13 @@
 
 // Where a run stands, handed to the front as each copy starts and ends.
 struct CopyProgress {
-    int index = 0;             // the copy concerned, from 0
-    int count = 0;             // copies in the run
-    int done = 0;              // copies finished so far, made or failed
-    int failed = 0;            // of those, copies that failed
-    unsigned elapsed_ms = 0;   // since the run began
+    int index = 0;               // the copy concerned, from 0
+    int count = 0;               // copies in the run
+    int done = 0;                // copies finished so far, made or failed
+    int failed = 0;              // of those, copies that failed
+    unsigned elapsed_ms = 0;     // since the run began
     long long remaining_ms = -1; // estimate from the finished copies; -1 before the first
-    ktora::C_WString target;   // the copy's folder
+    ktora::C_WString target;     // the copy's folder
 };
 
 class I_CopyFront {

@@ -141,8 +141,8 @@ CopyNaming NamingAt(const CopyNaming& first, int index) {
         return naming;
     }
     if (naming.is_number) {
-        naming.number = static_cast<int>(static_cast<unsigned>(first.number) +
-                                         static_cast<unsigned>(index));
+        naming.number =
+            static_cast<int>(static_cast<unsigned>(first.number) + static_cast<unsigned>(index));
     } else {
         std::wstring letters(static_cast<size_t>(index / 26), L'a');
         letters += static_cast<wchar_t>(L'a' + index % 26);

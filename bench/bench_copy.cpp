@@ -78,8 +78,8 @@ int wmain(int argc, wchar_t** argv) {
         for (int r = 0; r < rounds; ++r) {
             for (int k = 0; k < 3; ++k) {
                 int j = jobs[(k + r) % 3]; // rotate the order between rounds
-                times[(k + r) % 3].push_back(Batch(batch, source, work + L"\\jobs", copies,
-                                                   L" /j " + std::to_wstring(j)));
+                times[(k + r) % 3].push_back(
+                    Batch(batch, source, work + L"\\jobs", copies, L" /j " + std::to_wstring(j)));
             }
             report.Line("jobs round %d j1 %.3f j2 %.3f j4 %.3f", r + 1, times[0].back(),
                         times[1].back(), times[2].back());
@@ -101,16 +101,19 @@ int wmain(int argc, wchar_t** argv) {
             viaBatch.push_back(Batch(batch, source, work + L"\\batch", copies));
             direct.push_back(Direct(source, work + L"\\direct", copies));
         }
-        report.Line("%s round %d direct %.3f batch %.3f", tag.c_str(), r + 1, direct.back(), viaBatch.back());
+        report.Line("%s round %d direct %.3f batch %.3f", tag.c_str(), r + 1, direct.back(),
+                    viaBatch.back());
     }
     RemoveTree(work + L"\\direct");
     RemoveTree(work + L"\\batch");
     // The machine is shared: the fastest round of each side is the least disturbed one.
     double d = *std::min_element(direct.begin(), direct.end());
     double b = *std::min_element(viaBatch.begin(), viaBatch.end());
-    report.Line("%s best copies %d direct %.3f batch %.3f ratio %.3f", tag.c_str(), copies, d, b, b / d);
+    report.Line("%s best copies %d direct %.3f batch %.3f ratio %.3f", tag.c_str(), copies, d, b,
+                b / d);
     d = bench::Median(direct);
     b = bench::Median(viaBatch);
-    report.Line("%s median copies %d direct %.3f batch %.3f ratio %.3f", tag.c_str(), copies, d, b, b / d);
+    report.Line("%s median copies %d direct %.3f batch %.3f ratio %.3f", tag.c_str(), copies, d, b,
+                b / d);
     return 0;
 }

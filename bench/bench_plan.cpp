@@ -57,8 +57,8 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring container = destination + L"\\photo";
     CreateDirectoryW(container.c_str(), nullptr);
     for (int i = 1; i <= 10000; ++i) {
-        std::wstring name = i % 2 ? L"photo" + std::to_wstring(i) + L"_控え"
-                                  : L"other" + std::to_wstring(i);
+        std::wstring name =
+            i % 2 ? L"photo" + std::to_wstring(i) + L"_控え" : L"other" + std::to_wstring(i);
         CreateDirectoryW((container + L"\\" + name).c_str(), nullptr);
     }
     settings.count = 20000;

@@ -56,7 +56,8 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
     bool hasProfile = false;
     ktora::C_GetOpt getopt;
     getopt.opterr() = 0;
-    const char kLetters[] = "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:p:P:yYhHlLj:J:i:I:w:W:e:E:";
+    const char kLetters[] =
+        "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:p:P:yYhHlLj:J:i:I:w:W:e:E:";
     for (;;) {
         int c = getopt.getopt(argc, args.data(), kLetters);
         if (c == -1) {
@@ -210,8 +211,10 @@ wchar_t const* BatchUsage() {
            L"0..3,\n"
            L"  /a /b folder-name joining texts, /1 /2 /3 text joining texts, /f leading text,\n"
            L"  /o 1 writes outinfo.txt, /p profile file to start from, /i first number, /w number\n"
-           L"  width, /e 1 folder structure only, /j parallel copiers (1..8), /l list the plan and\n"
-           L"  copy nothing, /y answers Yes to every question. Exit code 0 done, 1 refused, 2 aborted (Ctrl+C), 3 some copies (or "
+           L"  width, /e 1 folder structure only, /j parallel copiers (1..8), /l list the plan "
+           L"and\n"
+           L"  copy nothing, /y answers Yes to every question. Exit code 0 done, 1 refused, 2 "
+           L"aborted (Ctrl+C), 3 some copies (or "
            L"outinfo.txt) failed.\n";
 }
 

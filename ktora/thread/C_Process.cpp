@@ -12,7 +12,7 @@ namespace ktora {
 
 namespace {
 
-const unsigned long kFailed = 0xFFFFFFFFUL;
+const unsigned long kFailed = C_Process::kRunFailed;
 
 void CloseIf(HANDLE& h) {
     if (h) {

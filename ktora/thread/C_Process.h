@@ -34,15 +34,18 @@ public:
     C_Process(const C_Process&) = delete;
     C_Process& operator=(const C_Process&) = delete;
 
-    // The child's process id, or 0xFFFFFFFF on failure or while a child is held.
+    // What Run and RunApplication answer when no child was started.
+    static constexpr unsigned long kRunFailed = 0xFFFFFFFFUL;
+
+    // The child's process id, or kRunFailed on failure or while a child is held.
     unsigned long Run(wchar_t const* commandLine, int show, int mode, int waitIdle,
                       void* environment, wchar_t const* currentDirectory,
                       SECURITY_ATTRIBUTES* processAttributes,
                       SECURITY_ATTRIBUTES* threadAttributes);
     // Starts application, given by its full path and never searched for, with commandLine
     // as the line the child sees (its first word need not name the application).
-    unsigned long RunApplication(wchar_t const* application, wchar_t const* commandLine,
-                                 int show, int mode);
+    unsigned long RunApplication(wchar_t const* application, wchar_t const* commandLine, int show,
+                                 int mode);
     // A quoted program keeps its quotes; the arguments follow after a blank.
     unsigned long Run(wchar_t const* program, wchar_t const* arguments, int show, int mode,
                       int waitIdle, void* environment, wchar_t const* currentDirectory);
@@ -68,9 +71,9 @@ public:
     void Cleanup();
 
 private:
-    unsigned long Launch(wchar_t const* application, wchar_t const* commandLine, int show,
-                         int mode, int waitIdle, void* environment,
-                         wchar_t const* currentDirectory, SECURITY_ATTRIBUTES* processAttributes,
+    unsigned long Launch(wchar_t const* application, wchar_t const* commandLine, int show, int mode,
+                         int waitIdle, void* environment, wchar_t const* currentDirectory,
+                         SECURITY_ATTRIBUTES* processAttributes,
                          SECURITY_ATTRIBUTES* threadAttributes);
     int WaitEnd(unsigned long milliseconds);
     void CacheExitCodeIfEnded();

@@ -237,8 +237,8 @@ TEST(BatchEndToEnd, NoFolderIsCopiedIntoItselfUnderAnotherName) {
     // programs see as a plain folder), and through a second drive letter.
     std::wstring link = t.dir / L"link";
     std::string drive = UnixName(L"C:\\"); // the prefix's dosdevices/c:/
-    drive = drive.empty() ? drive : drive.substr(0, drive.find_last_of('/', drive.size() - 2)) +
-                                        "/q:";
+    drive =
+        drive.empty() ? drive : drive.substr(0, drive.find_last_of('/', drive.size() - 2)) + "/q:";
     ASSERT_FALSE(drive.empty()) << "links are made the Wine way here";
     ASSERT_TRUE(UnixLink(UnixName(t.dir.Path()) + "/link", t.source) && IsDir(link));
     ASSERT_TRUE(UnixLink(drive, t.dir.Path()) && IsDir(L"Q:\\photo"));
@@ -287,8 +287,7 @@ TEST(BatchEndToEnd, LongPathsAreRefusedOrCopiedNeverCut) {
         std::wstring copy = L"\\\\?\\" + longer + L"\\photo\\photo2";
         EXPECT_EQ("hello\r\n", ReadBytes(copy + L"\\a.txt"));
         EXPECT_TRUE(IsDir(copy + L"\\empty"));
-        EXPECT_EQ("photo1\r\nphoto2\r\n",
-                  ReadBytes(L"\\\\?\\" + longer + L"\\photo\\outinfo.txt"));
+        EXPECT_EQ("photo1\r\nphoto2\r\n", ReadBytes(L"\\\\?\\" + longer + L"\\photo\\outinfo.txt"));
     }
 }
 

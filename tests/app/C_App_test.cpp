@@ -77,8 +77,8 @@ TEST(Dialog, AFolderDroppedOnAPathEditFillsIt) {
         {{folder}, IDC_COUNT, folder, other},             // not on a path edit: nothing
     };
     for (Case const& c : cases) {
-        SendMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(c.names, centreOf(c.onto))),
-                     0);
+        SendMessageW(dialog, WM_DROPFILES,
+                     reinterpret_cast<WPARAM>(MakeDrop(c.names, centreOf(c.onto))), 0);
         EXPECT_EQ(c.src, TextOf(dialog, IDC_SRC)) << c.onto;
         EXPECT_EQ(c.dest, TextOf(dialog, IDC_DEST)) << c.onto;
     }

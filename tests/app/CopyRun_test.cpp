@@ -101,7 +101,7 @@ TEST(CopyRun, RefusesCopiesOutsideTheContainerOrWhereNoContainerCanBe) {
         EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
         ASSERT_EQ(1u, front.said.size());
         EXPECT_EQ(std::wstring(c.badCharacter ? L"連結文字に使えない文字が含まれています。"
-                                   : L"コピー先が認識できませんでした。"),
+                                              : L"コピー先が認識できませんでした。"),
                   front.said[0]);
     }
     EXPECT_FALSE(batch_test::IsDir(out));
@@ -246,7 +246,8 @@ TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
         front.answers = {true, false};
         EXPECT_TRUE(PrepareCopyRun(s, front).IsNull());
         ASSERT_EQ(2u, front.said.size());
-        EXPECT_EQ(L"? コピー先に同じ名前のフォルダが 2 個あります。上書きしますか？", front.said[1]);
+        EXPECT_EQ(L"? コピー先に同じ名前のフォルダが 2 個あります。上書きしますか？",
+                  front.said[1]);
     }
     RecordingFront front;
     front.answers = {true, true};
@@ -297,7 +298,7 @@ TEST(CopyRun, ASummaryThatCannotBeWrittenIsNotPassedOverInSilence) {
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     RecordingFront front;
     front.answers = {true, true}; // outinfo.txt is there: the overwrite question
-    
+
     ktora::common::Pointer<CopyState> state = PrepareCopyRun(s, front);
     ASSERT_FALSE(state.IsNull());
     std::atomic<int> abort(0);
@@ -444,8 +445,8 @@ TEST(CopyPlan, NamesComeFromTheIndexAndExistingTargetsFromOneListing) {
     std::wstring container = dir / L"out\\photo";
     CreateDirectoryW((dir / L"out").c_str(), nullptr);
     CreateDirectoryW(container.c_str(), nullptr);
-    for (wchar_t const* name : {L"photo2_x", L"PHOTO11_X", L"photo12_x", L"photo13_x",
-                                L"photo02_x", L"photo3", L"other", L"photo_x"}) {
+    for (wchar_t const* name : {L"photo2_x", L"PHOTO11_X", L"photo12_x", L"photo13_x", L"photo02_x",
+                                L"photo3", L"other", L"photo_x"}) {
         CreateDirectoryW((container + L"\\" + name).c_str(), nullptr);
     }
     batch_test::WriteBytes(container + L"\\photo5_x", "a file, not a copy");

@@ -195,8 +195,8 @@ TEST(NamingRules, CopyIndexGivesWhatSteppingGives) {
     const Row rows[] = {
         {false, 1, 0, {0, 24, 25, 26, 27, 51, 52, 77, 78, 700}},
         {true, 1, 0, {0, 7, 8, 9, 98, 99, 100, 998, 999}},
-        {true, 0, 2, {0, 9, 10, 99, 100, 101}},     // 9 -> 10 padded, 99 -> 100 written whole
-        {true, 999999999, 0, {0}},                   // the largest start, one copy
+        {true, 0, 2, {0, 9, 10, 99, 100, 101}}, // 9 -> 10 padded, 99 -> 100 written whole
+        {true, 999999999, 0, {0}},              // the largest start, one copy
     };
     for (Row const& row : rows) {
         CopyNaming first;

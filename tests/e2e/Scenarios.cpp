@@ -514,14 +514,16 @@ void ScenarioCopy() {
     k.SetText(1009, L"2");
     k.Click(1);
     CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
-    CHECK(k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 3 個あります。上書きしますか？", IDNO));
+    CHECK(
+        k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 3 個あります。上書きしますか？", IDNO));
     CHECK(ReadOr(container + L"\\outinfo.txt") == "photo1\r\nphoto2\r\nphoto3\r\n");
     SameTree(src, container + L"\\photo1");
 
     // Enter in an edit starts a run like the start button.
     k.Key(1009, VK_RETURN);
     CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
-    CHECK(k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 3 個あります。上書きしますか？", IDYES));
+    CHECK(
+        k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 3 個あります。上書きしますか？", IDYES));
     CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。", IDOK, 120000));
     CHECK(WaitUntil([&] { return TextOf(k.Dialog()) == L"Kasumido"; }, 5000));
     CHECK(k.WaitText(1, L"生成開始", 5000));
@@ -532,7 +534,8 @@ void ScenarioCopy() {
     k.SetText(1009, L"4");
     k.Click(1);
     CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
-    CHECK(k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 4 個あります。上書きしますか？", IDYES));
+    CHECK(
+        k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 4 個あります。上書きしますか？", IDYES));
     CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。\n1 個のコピーに失敗しました。\nphoto4",
                    IDOK, 120000));
     CHECK(k.WaitText(1, L"生成開始", 5000));
@@ -817,11 +820,14 @@ void ScenarioAbort() {
     std::wstring container = t / L"out\\src";
     // The title and the band show where the run stands, with the time left from the second
     // copy on.
-    CHECK(WaitUntil([&] { return TextOf(k.Dialog()).find(L"/99 - Kasumido") != std::wstring::npos; },
-                    5000));
-    CHECK(WaitUntil([&] { return k.Text(1030).find(L"/99 コピー中\u3000残り約 ") == 1 ||
-                                 k.Text(1030).find(L"/99 コピー中\u3000残り約 ") == 2; },
-                    30000));
+    CHECK(WaitUntil(
+        [&] { return TextOf(k.Dialog()).find(L"/99 - Kasumido") != std::wstring::npos; }, 5000));
+    CHECK(WaitUntil(
+        [&] {
+            return k.Text(1030).find(L"/99 コピー中\u3000残り約 ") == 1 ||
+                   k.Text(1030).find(L"/99 コピー中\u3000残り約 ") == 2;
+        },
+        30000));
     k.Click(1);
     CHECK(k.Expect(L"確認", L"中止しますか？", IDNO));
     CHECK_EQ_W(L"中止", k.Text(1));
@@ -1006,10 +1012,9 @@ void ScenarioDemo(std::vector<std::wstring> const& args) {
         WaitUntil([&] { return k.Text(1030).find(L"残り約") != std::wstring::npos; }, 60000)) {
         GetWindowRect(k.Dialog(), &rc);
         std::wstring running = flag + L"-run";
-        WriteBytes(running + L".ready", std::to_string(rc.right - rc.left) + "x" +
-                                            std::to_string(rc.bottom - rc.top) + "+" +
-                                            std::to_string(rc.left) + "+" +
-                                            std::to_string(rc.top) + "\n");
+        WriteBytes(running + L".ready",
+                   std::to_string(rc.right - rc.left) + "x" + std::to_string(rc.bottom - rc.top) +
+                       "+" + std::to_string(rc.left) + "+" + std::to_string(rc.top) + "\n");
         WaitUntil([&] { return Exists(running); }, 60000);
         DeleteFileW((running + L".ready").c_str());
         DeleteFileW(running.c_str());
