@@ -108,8 +108,22 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
         }
         ApplyProfile(values, &s);
     }
+    // The joining texts, one option each.
+    struct TextOption {
+        wchar_t letter;
+        C_WString JoiningTexts::*text;
+    };
+    const TextOption kTextOptions[] = {
+        {L'a', &JoiningTexts::dir_cat1}, {L'b', &JoiningTexts::dir_cat2},
+        {L'1', &JoiningTexts::txt_cat1}, {L'2', &JoiningTexts::txt_cat2},
+        {L'3', &JoiningTexts::txt_cat3}, {L'f', &JoiningTexts::txt_front}};
     for (Given const& g : given) {
         bool ok = true;
+        for (TextOption const& t : kTextOptions) {
+            if (g.letter == t.letter) {
+                s.texts.*t.text = g.value;
+            }
+        }
         switch (g.letter) {
         case L's':
             s.source = g.value;
@@ -129,24 +143,6 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
             break;
         case L't':
             ok = ParseIndex(g.value, kTextRuleCount - 1, &s.txt_rule);
-            break;
-        case L'a':
-            s.texts.dir_cat1 = g.value;
-            break;
-        case L'b':
-            s.texts.dir_cat2 = g.value;
-            break;
-        case L'1':
-            s.texts.txt_cat1 = g.value;
-            break;
-        case L'2':
-            s.texts.txt_cat2 = g.value;
-            break;
-        case L'3':
-            s.texts.txt_cat3 = g.value;
-            break;
-        case L'f':
-            s.texts.txt_front = g.value;
             break;
         case L'i':
             // Like the count: a value that is no number is refused by the run.
