@@ -8,16 +8,13 @@ namespace e2e {
 
 namespace {
 
-// Starts a long run of 99 copies (one question only) and waits until it has written lines.
-bool StartLongRun(Kasumido& k, TempDir& t, std::wstring const& src, int lines) {
-    Run run;
-    run.src = src;
-    run.dest = t / L"out";
-    run.count = L"99";
-    run.text = true;
-    Fill(k, run);
-    k.Click(IDC_START);
-    if (!k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES)) {
+// Makes a slow source at t\src, starts the program in t and a long run of 99 copies (one
+// question only), and waits until the run has written lines.
+bool StartLongRun(Kasumido& k, TempDir const& t, int lines) {
+    std::wstring src = t / L"src";
+    MakeSampleTree(src);
+    AddManyFiles(src, 400);
+    if (!k.Start(g_exe, t.Path()) || !StartRun(k, t, src, L"99")) {
         return false;
     }
     // 99 asks no second question: the run starts.
@@ -35,13 +32,11 @@ bool StartLongRun(Kasumido& k, TempDir& t, std::wstring const& src, int lines) {
 // copies and no completion message; the last summary line names the interrupted copy.
 void ScenarioAbort() {
     TempDir t(L"abort");
-    std::wstring src = t / L"src";
-    MakeSampleTree(src);
-    AddManyFiles(src, 400);
     Kasumido k;
-    if (!k.Start(g_exe, t.Path()) || !StartLongRun(k, t, src, 2)) {
+    if (!StartLongRun(k, t, 2)) {
         return;
     }
+    std::wstring src = t / L"src";
     std::wstring container = t / L"out\\src";
     // The title and the band show where the run stands, with the time left from the second
     // copy on.
@@ -84,11 +79,8 @@ void ScenarioAbort() {
 // Closing the window during a run ends the program within a bounded time.
 void ScenarioClose() {
     TempDir t(L"close");
-    std::wstring src = t / L"src";
-    MakeSampleTree(src);
-    AddManyFiles(src, 400);
     Kasumido k;
-    if (!k.Start(g_exe, t.Path()) || !StartLongRun(k, t, src, 1)) {
+    if (!StartLongRun(k, t, 1)) {
         return;
     }
     DWORD start = GetTickCount();

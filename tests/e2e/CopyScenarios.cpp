@@ -297,14 +297,7 @@ void ScenarioHundred() {
     if (!k.Start(g_exe, t.Path())) {
         return;
     }
-    Run run;
-    run.src = src;
-    run.dest = t / L"out";
-    run.count = L"100";
-    run.text = true;
-    Fill(k, run);
-    k.Click(IDC_START);
-    CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
+    CHECK(StartRun(k, t, src, L"100"));
     CHECK(k.Expect(L"確認", L"複製回数が非常に多いですが、実行しても良いですか？", IDNO));
     CHECK(k.NoBox(800));
     CHECK(IsDir(t / L"out\\src"));

@@ -88,4 +88,15 @@ bool NoContainer(std::wstring const& path) {
     return missing;
 }
 
+bool StartRun(Kasumido& k, TempDir const& t, std::wstring const& src, std::wstring const& count) {
+    Run run;
+    run.src = src;
+    run.dest = t / L"out";
+    run.count = count;
+    run.text = true;
+    Fill(k, run);
+    k.Click(IDC_START);
+    return k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES);
+}
+
 } // namespace e2e

@@ -36,6 +36,9 @@ std::wstring Slashes(std::wstring path);
 std::vector<std::wstring> Names(std::wstring const& dir);
 // Checks that nothing exists at path.
 bool NoContainer(std::wstring const& path);
+// Fills a run of `count` copies of src into t\out with the summary on, starts it and answers
+// Yes to the first question; false when that question did not come as expected.
+bool StartRun(Kasumido& k, TempDir const& t, std::wstring const& src, std::wstring const& count);
 
 void ScenarioDialog();
 void ScenarioCopy();
