@@ -1,10 +1,11 @@
-#include "tests/support/remove_tree.h"
 #include "Driver.h"
 
 #include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
+
+#include "app/resource.h"
 
 namespace e2e {
 
@@ -30,66 +31,6 @@ void Report(char const* file, int line, std::string const& what) {
     // Raw UTF-8 bytes: the C runtime's wide printing stops at the first Japanese character.
     fwrite(message.data(), 1, message.size(), stdout);
     fflush(stdout);
-}
-
-std::string Sjis(std::wstring const& text) {
-    if (text.empty()) {
-        return std::string();
-    }
-    int n = WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr,
-                        nullptr);
-    return out;
-}
-
-TempDir::TempDir(std::wstring const& tag) {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    m_path =
-        std::wstring(base) + L"kasumido_e2e_" + tag + L"_" + std::to_wstring(GetCurrentProcessId());
-    RemoveTree(m_path);
-    CreateDirectoryW(m_path.c_str(), nullptr);
-}
-
-TempDir::~TempDir() {
-    RemoveTree(m_path);
-}
-
-void RemoveTree(std::wstring const& path) {
-    testsupport::RemoveTree(path);
-}
-
-bool WriteBytes(std::wstring const& path, std::string const& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    BOOL ok = bytes.empty() ||
-              WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-    return ok && written == bytes.size();
-}
-
-bool ReadBytes(std::wstring const& path, std::string* bytes) {
-    // The program keeps its summary open while it runs: share everything.
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    bytes->clear();
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        bytes->append(buffer, got);
-    }
-    CloseHandle(h);
-    return true;
 }
 
 bool Exists(std::wstring const& path) {
@@ -278,8 +219,8 @@ bool Kasumido::Start(std::wstring const& exe, std::wstring const& workDir) {
     bool ready = WaitUntil(
         [&] {
             m_dialog = FindOf(m_pid, nullptr, true);
-            return m_dialog != nullptr && GetDlgItem(m_dialog, 1) != nullptr &&
-                   SendMessageW(GetDlgItem(m_dialog, 1014), CB_GETCOUNT, 0, 0) == 3;
+            return m_dialog != nullptr && GetDlgItem(m_dialog, IDC_START) != nullptr &&
+                   SendMessageW(GetDlgItem(m_dialog, IDC_DIR_RULE), CB_GETCOUNT, 0, 0) == 3;
         },
         60000); // the first program of a fresh prefix takes long to show
     if (!ready) {
@@ -445,30 +386,30 @@ bool Kasumido::Close(DWORD ms) {
 }
 
 void Fill(Kasumido& k, Run const& run) {
-    k.SetText(1005, run.src);
-    k.SetText(1006, run.dest);
-    k.SetText(1009, run.count);
-    k.SelectCombo(1016, run.kind);
-    k.SelectCombo(1014, run.dirRule);
-    k.SelectCombo(1015, run.txtRule);
-    k.SetText(1002, run.dirCat1);
-    k.SetText(1001, run.dirCat2);
-    k.SetText(1012, run.txtCat1);
-    k.SetText(1011, run.txtCat2);
-    k.SetText(1013, run.txtCat3);
-    k.SetText(1018, run.txtFront);
-    k.SetChecked(1019, run.text);
+    k.SetText(IDC_SRC, run.src);
+    k.SetText(IDC_DEST, run.dest);
+    k.SetText(IDC_COUNT, run.count);
+    k.SelectCombo(IDC_DIR_TYPE, run.kind);
+    k.SelectCombo(IDC_DIR_RULE, run.dirRule);
+    k.SelectCombo(IDC_TXT_RULE, run.txtRule);
+    k.SetText(IDC_DIR_CAT1, run.dirCat1);
+    k.SetText(IDC_DIR_CAT2, run.dirCat2);
+    k.SetText(IDC_TXT_CAT1, run.txtCat1);
+    k.SetText(IDC_TXT_CAT2, run.txtCat2);
+    k.SetText(IDC_TXT_CAT3, run.txtCat3);
+    k.SetText(IDC_TXT_FRONT, run.txtFront);
+    k.SetChecked(IDC_TXT_ENABLE, run.text);
 }
 
 bool RunToCompletion(Kasumido& k, DWORD ms) {
-    k.Click(1);
+    k.Click(IDC_START);
     if (!k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES)) {
         return false;
     }
     if (!k.Expect(L"メッセージ", L"コピーが終了しました。", IDOK, ms)) {
         return false;
     }
-    bool reset = k.WaitText(1, L"生成開始", 5000);
+    bool reset = k.WaitText(IDC_START, L"生成開始", 5000);
     CHECK(reset);
     return reset;
 }

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_bytes.h"
+#include "tests/support/sjis.h"
+#include "tests/support/temp_dir.h"
+
 namespace e2e {
 
 extern int g_failures;
@@ -39,27 +43,19 @@ std::wstring TextOf(HWND hwnd);
         }                                                                                          \
     } while (0)
 
-// A scratch folder under %TEMP%, removed with everything in it (attributes cleared first).
-class TempDir {
-public:
-    explicit TempDir(std::wstring const& tag);
-    ~TempDir();
-    TempDir(TempDir const&) = delete;
-    TempDir& operator=(TempDir const&) = delete;
-    std::wstring const& Path() const { return m_path; }
-    std::wstring operator/(std::wstring const& name) const { return m_path + L"\\" + name; }
+// The shared test toolkit: raw file bytes, Shift_JIS text, scratch folders.
+using testsupport::ReadBytes;
+using testsupport::Sjis;
+using testsupport::WriteBytes;
 
-private:
-    std::wstring m_path;
+// A scratch folder under %TEMP% named for one scenario, removed with everything in it.
+class TempDir : public testsupport::TempDir {
+public:
+    explicit TempDir(std::wstring const& tag) : testsupport::TempDir(L"kasumido_e2e_" + tag) {}
 };
 
-void RemoveTree(std::wstring const& path);
-bool WriteBytes(std::wstring const& path, std::string const& bytes);
-bool ReadBytes(std::wstring const& path, std::string* bytes);
 bool Exists(std::wstring const& path);
 bool IsDir(std::wstring const& path);
-// Shift_JIS bytes of a text (the system's narrow code page).
-std::string Sjis(std::wstring const& text);
 // Waits until pred() holds or ms pass.
 template <class Pred> bool WaitUntil(Pred pred, DWORD ms) {
     DWORD start = GetTickCount();
