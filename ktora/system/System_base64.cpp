@@ -5,6 +5,7 @@
 #include "ktora/string/C_String.h"
 #include "ktora/system/System_textwork.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -194,6 +195,18 @@ char* decode_payload(const char* payload, size_t n, char* w) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(payload);
     const unsigned char* t = kDecode.value;
     size_t k = 0;
+    // Two groups a round; each group stores four bytes, the fourth overwritten by the next
+    // group or, after the last one, lying within the block (see decode_pass).
+    for (; k + 8 <= n; k += 8, w += 6) {
+        unsigned int a = t[p[k]], b = t[p[k + 1]], c = t[p[k + 2]], d = t[p[k + 3]];
+        unsigned int e = t[p[k + 4]], f = t[p[k + 5]], g = t[p[k + 6]], h = t[p[k + 7]];
+        if ((a | b | c | d | e | f | g | h) & 0x80)
+            break;
+        uint32_t v = __builtin_bswap32((a << 26) | (b << 20) | (c << 14) | (d << 8));
+        uint32_t u = __builtin_bswap32((e << 26) | (f << 20) | (g << 14) | (h << 8));
+        std::memcpy(w, &v, 4);
+        std::memcpy(w + 3, &u, 4);
+    }
     for (; k + 4 <= n; k += 4, w += 3) {
         unsigned int a = t[p[k]], b = t[p[k + 1]], c = t[p[k + 2]], d = t[p[k + 3]];
         if ((a | b | c | d) & 0x80)
