@@ -2,7 +2,8 @@
 # make bench: measures and reports, in one run on this machine; it never fails on a figure.
 #  (a) N copies of a sample tree through Kasumido's batch run vs the same N copier command lines
 #      started directly (ratio batch/direct, median of alternating rounds);
-#  (b) MB/s of the library's Japanese conversions and Base64 beside iconv and base64 on Linux;
+#  (b) MB/s of the library's Japanese conversions, Base64 and quoted-printable beside iconv,
+#      base64 and Python's quopri on Linux;
 #  (c) C_IniFile::GetStr over 100/1,000/10,000 keys and C_Find over folders of as many files;
 #  (d) the copy plan: a preview update and a full plan for 3 and 2,000,000,000 copies, the
 #      overwrite check on a container of 10,000 folders;
@@ -103,6 +104,13 @@ if [ -f "$work/sjis.txt" ]; then
     linux[utf8_to_utf16]=$(linux_time iconv -f UTF-8 -t UTF-16LE "$work/utf8.txt")
     linux[base64_encode]=$(linux_time base64 -w0 "$work/sjis.txt")
     linux[base64_decode]=$(linux_time base64 -d "$work/base64.txt")
+    # Python's quopri (its C core, binascii) as the Linux peer; start-up of python3 included.
+    # The interpreter itself, not a wrapper script that would add its own start-up.
+    python=$(python3 -c 'import sys; print(sys.executable)' 2>/dev/null || true)
+    if [ -f "$work/qp.txt" ] && [ -x "$python" ]; then
+        linux[qp_encode]=$(linux_time "$python" -m quopri "$work/sjis.txt")
+        linux[qp_decode]=$(linux_time "$python" -m quopri -d "$work/qp.txt")
+    fi
 fi
 
 {
@@ -129,7 +137,8 @@ fi
                 else { m = b / l / 1e6; printf "    %-14s %10.2f %12.1f %12.1f %8.2f\n", n, b / 1e6, k, m, k / m } }'
         done < <(grep '^text ' "$raw")
         grep -q '^text check ok' "$raw" || echo "    (the round trips did not agree: figures are suspect)"
-        echo "    Linux side: glibc iconv (SHIFT_JIS, EUC-JP, ISO-2022-JP, UTF-16LE) and coreutils base64."
+        echo "    Linux side: glibc iconv (SHIFT_JIS, EUC-JP, ISO-2022-JP, UTF-16LE), coreutils base64"
+        echo "    and python3 -m quopri (n/a without python3)."
     fi
     if grep -q '^ini \|^find ' "$raw"; then
         echo

@@ -12,6 +12,9 @@ namespace ktora {
 
 class C_Memory;
 class C_WString;
+namespace common {
+class System;
+}
 
 class C_String {
 public:
@@ -127,6 +130,8 @@ public:
 
 private:
     friend class C_WString;
+    // Its conversions of whole megabytes hand over the block they filled.
+    friend class common::System;
     // Adopts a heap block of exactly length + 1 bytes when adopt is set, else copies.
     C_String(char* text, const int& length, const bool& adopt);
     static C_String _from(const char* text, int length);

@@ -125,6 +125,11 @@ C_WString& C_WString::operator=(const int& value) {
 }
 
 C_WString& C_WString::operator=(const char& value) {
+    // "%c" of a zero byte is a terminator, not text: as for the narrow string, nothing.
+    if (value == 0) {
+        Clear();
+        return *this;
+    }
     return *this = C_String::Stringf("%c", value);
 }
 
@@ -183,6 +188,9 @@ C_WString& C_WString::operator+=(const int& value) {
 }
 
 C_WString& C_WString::operator+=(const char& value) {
+    if (value == 0) {
+        return *this;
+    }
     return *this += C_WString(C_String::Stringf("%c", value));
 }
 
@@ -220,6 +228,9 @@ C_WString C_WString::operator+(const int& value) const {
 }
 
 C_WString C_WString::operator+(const char& value) const {
+    if (value == 0) {
+        return *this;
+    }
     return *this + C_WString(C_String::Stringf("%c", value));
 }
 

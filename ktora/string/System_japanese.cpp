@@ -1,7 +1,8 @@
 // Shift_JIS, EUC-JP, 7-bit JIS, UTF-8 and UTF-16 conversions of ktora::common::System.
 // Every walker works on a counted byte run and never steps past its end: a multi-byte
 // sequence cut off by the end (or by a byte that cannot continue it) is copied as the
-// plain bytes it is made of.
+// plain bytes it is made of; only an EUC-JP single shift (0x8E, 0x8F) that another byte
+// follows is dropped, as it would otherwise pair with that byte in Shift_JIS.
 #include "ktora/system/System.h"
 
 #include "ktora/string/C_Memory.h"
@@ -84,6 +85,37 @@ bool sjis_pair_at(const uchar* s, size_t i, size_t n) {
     return i + 1 < n && System::is_sjis_kanji(s[i]) && System::is_sjis_kanji2(s[i + 1]);
 }
 
+// What EUC-JP and 7-bit JIS write for a character they have no place for, as code page 932
+// itself does.
+const char kSubstitute = '?';
+
+// IBM extensions 0xFA40-0xFC4B: the same character below lead byte 0xF0 (mostly the
+// NEC-selected rows 0xED/0xEE), 0 where the code holds no character.
+const unsigned short kIbmExtension[3][0xFD - 0x40] = {
+#include "ktora/string/sjis_ibm_ext.inc"
+};
+
+// The JIS pair of the Shift_JIS pair at s[i], or -1 when it has none. The targets take the
+// whole 94 x 94 plane that the pair arithmetic reaches from lead bytes 0x81-0xEF (the NEC rows
+// 13 and 89-92 included, as the Windows EUC-JP and JIS code pages place them), so that a text
+// comes back unchanged. Lead bytes 0xF0 and up would land outside the plane: the user-defined
+// area has no place there, an IBM extension goes through its twin below 0xF0.
+int sjis_pair_to_jis(uchar hi, uchar lo) {
+    if (hi >= 0xF0) {
+        unsigned twin = hi >= 0xFA ? kIbmExtension[hi - 0xFA][lo - 0x40] : 0;
+        if (twin == 0)
+            return -1;
+        hi = static_cast<uchar>(twin >> 8);
+        lo = static_cast<uchar>(twin & 0xFF);
+    }
+    return System::sjis_to_jis_char(hi, lo);
+}
+
+// A convertible Shift_JIS pair at s[i]: its JIS pair, else -1.
+int jis_pair_at(const uchar* s, size_t i, size_t n) {
+    return sjis_pair_at(s, i, n) ? sjis_pair_to_jis(s[i], s[i + 1]) : -1;
+}
+
 const uchar* bytes(const C_String& text) {
     return reinterpret_cast<const uchar*>(text.GetString());
 }
@@ -100,26 +132,34 @@ C_String System::sjis_to_jis(const C_String& text, int keepCR) {
     std::string out;
     out.reserve(n + n / 2 + 8);
     bool kanji = false;
+    int jis = jis_pair_at(s, 0, n);
     for (size_t i = 0; i < n;) {
-        if (sjis_pair_at(s, i, n)) {
+        if (jis >= 0) {
             if (!kanji) {
                 out += "\x1B$B";
                 kanji = true;
             }
-            int jis = sjis_to_jis_char(s[i], s[i + 1]);
             out += static_cast<char>(jis >> 8);
             out += static_cast<char>(jis & 0xFF);
             i += 2;
             // Back to JIS X 0201 Roman unless another double-byte character follows.
-            if (!sjis_pair_at(s, i, n)) {
+            jis = jis_pair_at(s, i, n);
+            if (jis < 0) {
                 out += "\x1B(J";
                 kanji = false;
             }
             continue;
         }
+        if (sjis_pair_at(s, i, n)) {
+            out += kSubstitute;
+            i += 2;
+            jis = jis_pair_at(s, i, n);
+            continue;
+        }
         if (s[i] != '\r' || keepCR)
             out += static_cast<char>(s[i]);
         ++i;
+        jis = jis_pair_at(s, i, n);
     }
     return make_string(out);
 }
@@ -165,20 +205,22 @@ C_String System::euc_to_sjis(const C_String& text) {
     std::string out;
     out.reserve(n);
     for (size_t i = 0; i < n;) {
-        if (is_euc_kana(s[i]) && i + 1 < n && is_sjis_kana(s[i + 1])) {
+        size_t length = static_cast<size_t>(textwork::euc_char_length(s + i, n - i));
+        if (length == 3) {
+            // JIS X 0212 has no Shift_JIS form.
+            out += kSubstitute;
+        } else if (length == 2 && is_euc_kana(s[i])) {
             out += static_cast<char>(s[i + 1]);
-            i += 2;
-            continue;
-        }
-        if (is_euc_kanji(s[i]) && i + 1 < n && is_euc_kanji(s[i + 1])) {
+        } else if (length == 2) {
             int sjis = jis_to_sjis_char(s[i] & 0x7F, s[i + 1] & 0x7F);
             out += static_cast<char>(sjis >> 8);
             out += static_cast<char>(sjis & 0xFF);
-            i += 2;
-            continue;
+        } else if ((s[i] == 0x8E || s[i] == 0x8F) && i + 1 < n) {
+            // A single shift without its character: dropped, the next byte is read on its own.
+        } else {
+            out += static_cast<char>(s[i]);
         }
-        out += static_cast<char>(s[i]);
-        ++i;
+        i += length;
     }
     return make_string(out);
 }
@@ -190,9 +232,13 @@ C_String System::sjis_to_euc(const C_String& text) {
     out.reserve(2 * n);
     for (size_t i = 0; i < n;) {
         if (sjis_pair_at(s, i, n)) {
-            int jis = sjis_to_jis_char(s[i], s[i + 1]);
-            out += static_cast<char>((jis >> 8) | 0x80);
-            out += static_cast<char>((jis & 0xFF) | 0x80);
+            int jis = sjis_pair_to_jis(s[i], s[i + 1]);
+            if (jis < 0) {
+                out += kSubstitute;
+            } else {
+                out += static_cast<char>((jis >> 8) | 0x80);
+                out += static_cast<char>((jis & 0xFF) | 0x80);
+            }
             i += 2;
             continue;
         }

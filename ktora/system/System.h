@@ -94,6 +94,9 @@ public:
                                   bool header = false, bool trailer = false);
     static C_String base64_decode(const C_String& text);
     static C_String quoted_printable_decode(const C_String& text);
+    // Every byte of the text (zero bytes as "=00"); line ends (LF, CR LF) are kept, a blank
+    // before one is escaped, and longer lines get soft breaks ("=" CR LF) within 76 characters.
+    static C_String quoted_printable_encode(const C_String& text);
     static C_String getContentType(const C_String& extension);
     static long long currentTimeMillis();
 

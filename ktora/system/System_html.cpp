@@ -139,7 +139,9 @@ std::wstring unescape_w(const wchar_t* s, size_t n) {
 }
 
 WorkType work_of(const CharCode::CHAR_TYPE& type) {
-    return type == CharCode::CHAR_UTF8 ? WORK_UTF8 : WORK_SJIS;
+    if (type == CharCode::CHAR_UTF8)
+        return WORK_UTF8;
+    return type == CharCode::CHAR_EUC ? WORK_EUC : WORK_SJIS;
 }
 
 int to_buffer(C_StringMemory* out, const std::string& text) {

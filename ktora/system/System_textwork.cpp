@@ -73,6 +73,8 @@ C_String finish(const Work& work, const std::string& result) {
 int char_length(const char* text, size_t i, size_t end, WorkType work) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text) + i;
     size_t left = end - i;
+    if (work == WORK_EUC)
+        return euc_char_length(p, left);
     if (work != WORK_UTF8) {
         // A lead byte without a trail byte after it is a character of its own, so that
         // it cannot hide the ASCII character that follows it.
@@ -86,6 +88,14 @@ int char_length(const char* text, size_t i, size_t end, WorkType work) {
     while (n < length && (p[n] & 0xC0) == 0x80)
         ++n;
     return static_cast<int>(n);
+}
+
+int euc_char_length(const unsigned char* p, size_t left) {
+    if (p[0] == 0x8E)
+        return left >= 2 && System::is_sjis_kana(p[1]) ? 2 : 1;
+    if (p[0] == 0x8F)
+        return left >= 3 && System::is_euc_kanji(p[1]) && System::is_euc_kanji(p[2]) ? 3 : 1;
+    return left >= 2 && System::is_euc_kanji(p[0]) && System::is_euc_kanji(p[1]) ? 2 : 1;
 }
 
 } // namespace textwork

@@ -47,8 +47,9 @@ inline C_WString make_wstring(const std::wstring& units) {
     return make_wstring(units.c_str(), units.size());
 }
 
-// The working encodings of the utilities.
-enum WorkType { WORK_NONE = -1, WORK_SJIS = 0, WORK_UTF8 = 5 };
+// The working encodings of the utilities. EUC-JP is only ever stepped over (the buffer forms
+// of the escaping take it as it is); every conversion works on Shift_JIS.
+enum WorkType { WORK_NONE = -1, WORK_SJIS = 0, WORK_EUC = 2, WORK_UTF8 = 5 };
 
 // Text in the working encoding plus what is needed to convert the result back.
 struct Work {
@@ -67,6 +68,12 @@ C_String finish(const Work& work, const std::string& result);
 // sequence that is cut short (a Shift_JIS lead byte without a trail byte, a UTF-8 lead
 // byte without its continuation bytes) is as long as the bytes that really belong to it.
 int char_length(const char* text, size_t i, size_t end, WorkType work);
+
+// Length of the EUC-JP character at p, `left` bytes available (at least 1): 2 for 0x8E and a
+// half-width katakana, 3 for 0x8F and two double-byte bytes (JIS X 0212), 2 for a pair of
+// double-byte bytes, else 1. Every walker over EUC-JP text steps with this, so a shift byte
+// without its character can never take an ASCII byte along.
+int euc_char_length(const unsigned char* p, size_t left);
 
 } // namespace textwork
 } // namespace common

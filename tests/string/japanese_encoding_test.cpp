@@ -145,6 +145,27 @@ TEST(JapaneseEncoding, EveryJisX0208CharacterMatchesCodePage932) {
     EXPECT_EQ(0, usedDefault);
 }
 
+TEST(JapaneseEncoding, IbmExtensionsComeBackAsTheSameCharacterOfCodePage932) {
+    int count = 0;
+    for (unsigned code = 0xFA40; code <= 0xFC4B; ++code) {
+        std::string ibm = pair(code);
+        wchar_t wide[2] = {0, 0};
+        if ((code & 0xFF) < 0x40 || (code & 0xFF) > 0xFC || (code & 0xFF) == 0x7F ||
+            MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, ibm.data(), 2, wide, 2) != 1)
+            continue;
+        ++count;
+        std::string fromEuc = str(System::euc_to_sjis(System::sjis_to_euc(bytes(ibm))));
+        std::string fromJis = str(System::jis_to_sjis(System::sjis_to_jis(bytes(ibm), 0)));
+        ASSERT_EQ(fromEuc, fromJis) << std::hex << code;
+        ASSERT_EQ(2u, fromEuc.size()) << std::hex << code;
+        ASSERT_LT(static_cast<unsigned char>(fromEuc[0]), 0xF0) << std::hex << code;
+        wchar_t back[2] = {0, 0};
+        ASSERT_EQ(1, MultiByteToWideChar(932, 0, fromEuc.data(), 2, back, 2)) << std::hex << code;
+        ASSERT_EQ(wide[0], back[0]) << std::hex << code;
+    }
+    EXPECT_EQ(388, count);
+}
+
 TEST(JapaneseEncoding, JisEscapesAndLineEnds) {
     const std::string a = "\x82\xA0", i = "\x82\xA2"; // two hiragana
     EXPECT_EQ("\x1B$B\x24\x22\x24\x24\x1B(Jx", str(System::sjis_to_jis(bytes(a + i + "x"), 0)));
@@ -165,9 +186,26 @@ TEST(JapaneseEncoding, TruncatedSequencesAreCopiedAsPlainBytes) {
     // A lead byte at the very end has no pair to form: it stays what it is.
     EXPECT_EQ("a\xA4", str(System::euc_to_sjis(bytes("a\xA4"))));
     EXPECT_EQ("a\x8E", str(System::euc_to_sjis(bytes("a\x8E"))));
-    EXPECT_EQ("\x8E\n", str(System::euc_to_sjis(bytes("\x8E\n"))));
+    // A single shift with no character after it is dropped: the next byte stands alone.
+    EXPECT_EQ("\n", str(System::euc_to_sjis(bytes("\x8E\n"))));
+    EXPECT_EQ("A", str(System::euc_to_sjis(bytes("\x8E"
+                                                 "A"))));
+    EXPECT_EQ("A\x82\xA0", str(System::euc_to_sjis(bytes("\x8F"
+                                                         "A\xA4\xA2"))));
+    // JIS X 0212 (0x8F and two bytes) is one character without a Shift_JIS form.
+    EXPECT_EQ("?A", str(System::euc_to_sjis(bytes("\x8F\xB0\xA1"
+                                                  "A"))));
     EXPECT_EQ("\x1B$B\x24\x22\x1B(J\x82", str(System::sjis_to_jis(bytes("\x82\xA0\x82"), 0)));
     EXPECT_EQ("\x82\n", str(System::sjis_to_euc(bytes("\x82\n"))));
+    // The user-defined area has no EUC-JP or JIS form; an IBM extension goes through its
+    // NEC-selected twin (0xFBFC as 0xEEE0, 0xFAB1 as 0xED95).
+    EXPECT_EQ("?a", str(System::sjis_to_euc(bytes("\xF0\x40"
+                                                  "a"))));
+    EXPECT_EQ("?a", str(System::sjis_to_jis(bytes("\xF9\xFC"
+                                                  "a"),
+                                            0)));
+    EXPECT_EQ("\xFC\xE2\xF9\xF5", str(System::sjis_to_euc(bytes("\xFB\xFC\xFA\xB1"))));
+    EXPECT_EQ("\x1B$B\x7C\x62\x1B(J?", str(System::sjis_to_jis(bytes("\xFB\xFC\xFC\x4C"), 0)));
     EXPECT_EQ("\x82\xA0\x24", str(System::jis_to_sjis(bytes("\x1B$B\x24\x22\x24"))));
     EXPECT_EQ("\x1B$", str(System::jis_to_sjis(bytes("\x1B$"))));
 }

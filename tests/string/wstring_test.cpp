@@ -188,7 +188,13 @@ TEST(WString, ConcatenationOperators) {
     s += static_cast<const wchar_t*>(nullptr);
     s += L"";
     s += static_cast<const char*>(nullptr);
+    s += '\0'; // a zero narrow char adds no hidden unit
     EXPECT_STREQ(L"a", s.GetString());
+    EXPECT_EQ(1, s.Length());
+    EXPECT_EQ(1, (s + '\0').Length());
+    C_WString z(L"z");
+    z = '\0';
+    EXPECT_EQ(0, z.Length());
     s << C_WString(L"b") << C_WString(L"c");
     EXPECT_STREQ(L"abc", s.GetString());
 }

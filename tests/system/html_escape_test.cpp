@@ -117,6 +117,10 @@ TEST(HtmlEscape, AStrayLeadByteDoesNotHideTheMarkupAfterIt) {
     C_StringMemory out;
     EXPECT_EQ(6, System::htmlspecialchars_fast(&out, "\xEF\xBC<", 0, CharCode::CHAR_UTF8));
     EXPECT_STREQ("\xEF\xBC&lt;", out.Get());
+    // EUC-JP: a stray single shift drops out and cannot take the letter after it along.
+    EXPECT_EQ("A&lt;", str(System::htmlspecialchars(bytes("\x8E"
+                                                          "A<"),
+                                                    0, "EUC")));
     // A lead byte at the very end is copied as it is.
     EXPECT_EQ("a&amp;\x82", str(System::htmlspecialchars(bytes("a&\x82"))));
 }

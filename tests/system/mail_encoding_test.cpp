@@ -77,6 +77,14 @@ TEST(QuotedPrintable, EscapesSoftBreaksAndJis) {
     EXPECT_EQ("abcd", str(System::quoted_printable_decode("ab=\r\ncd")));
     EXPECT_EQ("\x1B$B$3$s\x1B(Bx", str(System::quoted_printable_decode("=1B$B$3$s=1B(Bx")));
     EXPECT_EQ("\x1B$B$3=$s\x1B(B", str(System::quoted_printable_decode("=1B$B$3=3D=\n$s=1B(B")));
+    // Encoding: escapes, line ends kept, blanks before them escaped, soft breaks within 76.
+    EXPECT_EQ("a=3Db=0Dc=82=A0", str(System::quoted_printable_encode("a=b\rc\x82\xA0")));
+    EXPECT_EQ("x=20\r\ny=09\nz z", str(System::quoted_printable_encode("x \r\ny\t\nz z")));
+    EXPECT_EQ("=1B$B$3$s=1B(Bx", str(System::quoted_printable_encode("\x1B$B$3$s\x1B(Bx")));
+    std::string line(100, 'a');
+    EXPECT_EQ(line.substr(0, 75) + "=\r\n" + line.substr(75),
+              str(System::quoted_printable_encode(line.c_str())));
+    EXPECT_EQ("", str(System::quoted_printable_encode("")));
 }
 
 TEST(QuotedPrintable, TruncatedAndMalformedEscapesStayAsWritten) {

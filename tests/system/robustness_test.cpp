@@ -279,6 +279,9 @@ TEST(Robustness, NarrowEncodingWalkers) {
         CharCode::getCharType(text);
         C_String qp = System::quoted_printable_decode(text);
         ASSERT_LE(qp.Length(), text.Length());
+        // Encoding and decoding give the text back up to its first zero byte.
+        ASSERT_EQ(std::string(text.GetString()),
+                  str(System::quoted_printable_decode(System::quoted_printable_encode(text))));
         C_String b64 = System::base64_decode(text);
         ASSERT_LE(b64.Length(), text.Length());
         System::base64_encode(text, true, true);

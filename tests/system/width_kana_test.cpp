@@ -147,6 +147,10 @@ TEST(WidthKana, OtherCharacterSets) {
     // EUC-JP in, EUC-JP out.
     C_String euc = System::sjis_to_euc("\xB6\xDE");
     EXPECT_EQ(str(System::sjis_to_euc("\x83\x4B")), str(System::mb_convert_kana(euc, "KV", "EUC")));
+    // JIS X 0212 has no Shift_JIS form: one substitute, and the letter after it stays.
+    EXPECT_EQ("?A", str(System::mb_convert_kana("\x8F\xB0\xA1"
+                                                "A",
+                                                "KV", "EUC")));
     C_String jis = System::mb_convert_kana("\xB1 a", "KVA", "JIS");
     EXPECT_EQ("\x1B$B%\x22\x1B(J \x1B$B#a\x1B(J", str(jis));
     C_String utf8 = System::mb_convert_kana("\xEF\xBD\xB6\xEF\xBE\x9E", "KV", "UTF-8");
