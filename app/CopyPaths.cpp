@@ -283,8 +283,8 @@ bool IsUsableCopyName(C_WString const& folderName) {
     return true;
 }
 
-C_WString FileCallPath(C_WString const& path) {
-    if (path.Length() < MAX_PATH) {
+C_WString FileCallPath(C_WString const& path, bool always) {
+    if (path.Length() < MAX_PATH && !always) {
         return path;
     }
     std::wstring text = StripLongPrefix(std::wstring(path.GetString()));

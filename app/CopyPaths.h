@@ -36,9 +36,9 @@ bool HasBadNameCharacter(ktora::C_WString const& text);
 // a folder name can be and no character that a folder name cannot hold.
 bool IsUsableCopyName(ktora::C_WString const& folderName);
 
-// The form of path that file calls take at any length: paths of MAX_PATH and beyond in their
-// absolute \\?\ form (\\?\UNC\ for a share), shorter ones as they are.
-ktora::C_WString FileCallPath(ktora::C_WString const& path);
+// The form of path that file calls take at any length: paths of MAX_PATH and beyond (all with
+// always) in their absolute \\?\ form (\\?\UNC\ for a share), shorter ones as they are.
+ktora::C_WString FileCallPath(ktora::C_WString const& path, bool always = false);
 
 // The command line of one copy: xcopy with its switches (/T /E … for the folder structure
 // alone), the quoted source and the quoted target folder with a trailing backslash. Paths too

@@ -50,8 +50,9 @@ template <class Visit> bool Walk(std::wstring const& root, std::wstring const& b
     return ok;
 }
 
+// Always the \\?\ form: a tree may reach deeper than MAX_PATH below a short root.
 std::wstring RootOf(C_WString const& folder) {
-    return FileCallPath(folder).GetString();
+    return FileCallPath(folder, true).GetString();
 }
 
 } // namespace
