@@ -362,8 +362,7 @@ bool C_Xcopy::List(const std::wstring& dir, const std::wstring& pattern, std::ve
         });
         for (size_t i = 1; i < out->size(); ++i)
             (*out)[i].clash = CompareStringOrdinal((*out)[i - 1].name.c_str(), -1,
-                                                   (*out)[i].name.c_str(), -1,
-                                                   TRUE) == CSTR_EQUAL;
+                                                   (*out)[i].name.c_str(), -1, TRUE) == CSTR_EQUAL;
     }
     return true;
 }
@@ -522,7 +521,8 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
     in.Close();
     if (err) {
         // No half-written copy is left behind under the source's name.
-        if (!DeleteFileW(longDst.c_str()) && SetFileAttributesW(longDst.c_str(), FILE_ATTRIBUTE_NORMAL))
+        if (!DeleteFileW(longDst.c_str()) &&
+            SetFileAttributesW(longDst.c_str(), FILE_ATTRIBUTE_NORMAL))
             DeleteFileW(longDst.c_str()); // it had become read-only already
         return err;
     }
@@ -577,7 +577,8 @@ int C_Xcopy::Finish() {
     m_console.Out(Format(m_options.listOnly ? Msg::FilesFound : Msg::FilesCopied, J(), m_nCopied));
     if (m_bErrors)
         return kExitWriteError;
-    return m_nCopied ? kExitCopied : kExitNothing;
+    // With /T the folders are the work asked for: no file copied is the expected outcome.
+    return m_nCopied || m_options.structureOnly ? kExitCopied : kExitNothing;
 }
 
 } // namespace xcopy
