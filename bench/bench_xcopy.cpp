@@ -28,8 +28,7 @@ bool Walk(const std::wstring& src, const std::wstring& dst) {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             ok = Walk(src + L"\\" + name, dst + L"\\" + name) && ok;
         else
-            ok = CopyFileW((src + L"\\" + name).c_str(), (dst + L"\\" + name).c_str(), FALSE) &&
-                 ok;
+            ok = CopyFileW((src + L"\\" + name).c_str(), (dst + L"\\" + name).c_str(), FALSE) && ok;
     } while (FindNextFileW(h, &data));
     FindClose(h);
     return ok;
@@ -45,8 +44,8 @@ int CountFiles(const std::wstring& dir) {
         const std::wstring name = data.cFileName;
         if (name == L"." || name == L"..")
             continue;
-        n += (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(dir + L"\\" + name)
-                                                                 : 1;
+        n +=
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(dir + L"\\" + name) : 1;
     } while (FindNextFileW(h, &data));
     FindClose(h);
     return n;

@@ -4,6 +4,8 @@
 #      started directly (ratio batch/direct, median of alternating rounds);
 #  (b) MB/s of the library's Japanese conversions and Base64 beside iconv and base64 on Linux;
 #  (c) C_IniFile::GetStr over 100/1,000/10,000 keys and C_Find over folders of as many files.
+#  (d) our xcopy.exe (with /O and without) vs a bare FindFirstFileExW + CopyFileW walk vs cp -r,
+#      copies of a 1,000-file tree, each copier copy a process of its own.
 # Figures also go to build/bench/report.txt.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -53,6 +55,37 @@ if [ -f build/bench/bench_scale.exe ]; then
     echo "bench: (c) settings files and folder listings"
     scripts/wine-run.sh build/bench/bench_scale.exe "$(winpath "$work")" "$(winpath "$raw")" \
         </dev/null >"$work/scale.log" 2>&1 || echo "bench: bench_scale failed"
+fi
+
+# (d) The copier against its floor under Wine and against Linux.
+xcopy_copies=${BENCH_XCOPY_COPIES:-5}
+xcopy_rounds=${BENCH_XCOPY_ROUNDS:-5}
+if [ -f build/bench/bench_xcopy.exe ] && [ -f build/tools/xcopy/xcopy.exe ]; then
+    echo "bench: (d) $xcopy_copies copies x $xcopy_rounds rounds, our xcopy vs a bare CopyFileW walk vs cp -r"
+    xwork=$work/xcopy
+    xsrc=$xwork/src
+    # 10 folders of 10 subfolders, 1,000 files of 0 to 22 KiB (about 11 MB), an empty folder.
+    for ((i = 0; i < 1000; i++)); do
+        d=$xsrc/d$((i % 10))/s$((i / 10 % 10))
+        [ -d "$d" ] || mkdir -p "$d"
+        head -c $(((i * 7919) % 22528)) /dev/urandom >"$d/f$i.dat"
+    done
+    mkdir -p "$xsrc/empty"
+    scripts/wine-run.sh build/bench/bench_xcopy.exe "$(winpath "$root/build/tools/xcopy/xcopy.exe")" \
+        "$(winpath "$xsrc")" "$(winpath "$xwork")" "$xcopy_copies" "$xcopy_rounds" \
+        "$(winpath "$raw")" </dev/null >"$work/xcopy.log" 2>&1 || echo "bench: bench_xcopy failed"
+    cp_times=()
+    for ((r = 0; r < xcopy_rounds; r++)); do
+        t0=$(date +%s%N)
+        for ((n = 1; n <= xcopy_copies; n++)); do cp -r "$xsrc" "$xwork/cp$n"; done
+        t1=$(date +%s%N)
+        cp_times+=($(((t1 - t0) / 1000)))
+        rm -rf "$xwork"/cp*
+    done
+    printf '%s\n' "${cp_times[@]}" | sort -n | awk -v c="$xcopy_copies" '{ t[NR] = $1 }
+        END { m = NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2
+              printf "xcopy cp copies %d files 1000 best %.3f median %.3f complete\n", c, t[1] / 1e6, m / 1e6 }' >>"$raw"
+    rm -rf "$xwork"
 fi
 
 # The same bytes through the Linux tools, best of three (seconds).
@@ -110,6 +143,29 @@ fi
         echo "(c) Growth with size"
         awk '/^ini keys/ { printf "    C_IniFile::GetStr, %6d keys: %10s us per lookup\n", $3, $5 }
              /^find files/ { printf "    C_Find listing,    %6d files: %10s ms (%s found)\n", $3, $7, $5 }' "$raw"
+    fi
+    if grep -q '^xcopy ' "$raw"; then
+        echo
+        echo "(d) Copier: our xcopy.exe vs a bare FindFirstFileExW + CopyFileW walk vs cp -r"
+        awk '/^xcopy / { sub(/\r$/, ""); best[$2] = $8; median[$2] = $10; state[$2] = $11; copies = $4; files = $6 }
+            END {
+                printf "    %d copies of a %d-file tree, best and median of the rounds (s)\n", copies, files
+                split("walk ours ours_o cp", order, " ")
+                label["walk"] = "bare CopyFileW walk"; label["ours"] = "our xcopy /E /C /H /Y"
+                label["ours_o"] = "our xcopy /E /C /H /O /Y"; label["cp"] = "cp -r (Linux)"
+                for (i = 1; i <= 4; i++) {
+                    k = order[i]
+                    if (!(k in best)) continue
+                    printf "    %-26s %8.3f %8.3f", label[k], best[k], median[k]
+                    if (k != "walk" && ("walk" in best) && best["walk"] > 0)
+                        printf "   %5.2f x walk", best[k] / best["walk"]
+                    if (k != "cp" && ("cp" in best) && best["cp"] > 0)
+                        printf "   %6.2f x cp -r", best[k] / best["cp"]
+                    if (state[k] != "complete") printf "   (copies INCOMPLETE)"
+                    printf "\n"
+                }
+                print "    target: our xcopy, with /O and without, <= 1.3 x walk"
+            }' "$raw"
     fi
     echo
     echo "Total time: $(($(date +%s) - started)) s"
