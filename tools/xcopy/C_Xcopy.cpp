@@ -13,6 +13,9 @@ const DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN 
                                 FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                 FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 const size_t kBufferSize = 1 << 20;
+// What /O copies: owner, group and access list.
+const SECURITY_INFORMATION kSecurityParts =
+    OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
 
 bool HasWildcard(const std::wstring& name) {
     return name.find_first_of(L"*?") != std::wstring::npos;
@@ -452,17 +455,32 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
     const DWORD flags =
         (createWith ? createWith : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_SEQUENTIAL_SCAN;
     const DWORD access = GENERIC_WRITE | FILE_WRITE_ATTRIBUTES;
-    // With /O the owner and access list are set through the copy's own handle: by name each
-    // would cost an open and a close more, which under Wine doubles the time per file.
-    const DWORD securityAccess = m_options.security ? WRITE_DAC | WRITE_OWNER : 0;
     const DWORD disposition = mustBeNew ? CREATE_NEW : CREATE_ALWAYS;
-    C_Handle out(CreateFileW(longDst.c_str(), access | securityAccess, 0, nullptr, disposition,
-                             flags, nullptr));
-    bool byHandle = securityAccess != 0;
-    if (!out.Valid() && byHandle && GetLastError() == ERROR_ACCESS_DENIED) {
-        // An existing target may refuse a new owner; copy the data and report that part alone.
-        byHandle = false;
-        out.Reset(CreateFileW(longDst.c_str(), access, 0, nullptr, disposition, flags, nullptr));
+    // With /O the owner and access list are read through the source's handle and a new copy is
+    // created with them; a copy that replaces a file gets them through its own handle. By name
+    // each would cost opens and closes more, which under Wine doubles the time per file.
+    DWORD secErr = 0;
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, FALSE};
+    if (m_options.security) {
+        secErr = ReadSecurity(in.Get());
+        if (!secErr)
+            sa.lpSecurityDescriptor = m_security.data();
+    }
+    DWORD securityAccess = sa.lpSecurityDescriptor ? WRITE_DAC | WRITE_OWNER : 0;
+    C_Handle out(CreateFileW(longDst.c_str(), access | securityAccess, 0,
+                             sa.lpSecurityDescriptor ? &sa : nullptr, disposition, flags, nullptr));
+    bool securityPending =
+        sa.lpSecurityDescriptor && (!out.Valid() || GetLastError() == ERROR_ALREADY_EXISTS);
+    if (!out.Valid() && sa.lpSecurityDescriptor && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS) {
+        // The system may refuse that owner at creation: then set afterwards, as far as it lets.
+        out.Reset(CreateFileW(longDst.c_str(), access | securityAccess, 0, nullptr, disposition,
+                              flags, nullptr));
+        if (!out.Valid() && GetLastError() == ERROR_ACCESS_DENIED) {
+            securityAccess = 0; // an existing target may refuse a new owner
+            out.Reset(
+                CreateFileW(longDst.c_str(), access, 0, nullptr, disposition, flags, nullptr));
+        }
     }
     if (!out.Valid()) {
         DWORD err = GetLastError();
@@ -495,9 +513,9 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
         if (got < m_buffer.size())
             break;
     }
-    DWORD secErr = 0;
-    if (!err && byHandle)
-        secErr = CopySecurity(in.Get(), out.Get());
+    if (!err && securityPending && securityAccess &&
+        !SetKernelObjectSecurity(out.Get(), kSecurityParts, m_security.data()))
+        secErr = GetLastError();
     if (!err) {
         // Times and attributes in one call. Setting the security may have changed the
         // read-only state (Wine maps the access list to the file's mode), so then the
@@ -516,7 +534,8 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
     }
     if (!out.Close() && !err)
         err = GetLastError();
-    if (m_options.security && !err && !byHandle)
+    const bool byName = securityPending && !securityAccess;
+    if (!err && byName)
         secErr = CopySecurity(src, dst);
     in.Close();
     if (err) {
@@ -529,14 +548,13 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
     if (secErr)
         FailText(Format(Msg::SecurityFailed, J(), dst.c_str()) + L" (" + ErrorText(secErr, J()) +
                  L")");
-    if (m_options.security && !byHandle && !SetFileAttributesW(longDst.c_str(), keep))
+    if (byName && !SetFileAttributesW(longDst.c_str(), keep))
         return GetLastError();
     return 0;
 }
 
 DWORD C_Xcopy::CopySecurity(const std::wstring& src, const std::wstring& dst) {
-    const SECURITY_INFORMATION what =
-        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    const SECURITY_INFORMATION what = kSecurityParts;
     const std::wstring longSrc = LongPath(src);
     DWORD need = 0;
     GetFileSecurityW(longSrc.c_str(), what, nullptr, 0, &need);
@@ -550,21 +568,17 @@ DWORD C_Xcopy::CopySecurity(const std::wstring& src, const std::wstring& dst) {
     return 0;
 }
 
-DWORD C_Xcopy::CopySecurity(HANDLE src, HANDLE dst) {
-    const SECURITY_INFORMATION what =
-        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+DWORD C_Xcopy::ReadSecurity(HANDLE src) {
     if (m_security.empty())
         m_security.resize(4096);
     DWORD need = 0;
-    while (!GetKernelObjectSecurity(src, what, m_security.data(),
+    while (!GetKernelObjectSecurity(src, kSecurityParts, m_security.data(),
                                     static_cast<DWORD>(m_security.size()), &need)) {
         const DWORD err = GetLastError();
         if (err != ERROR_INSUFFICIENT_BUFFER || need <= m_security.size())
             return err;
         m_security.resize(need);
     }
-    if (!SetKernelObjectSecurity(dst, what, m_security.data()))
-        return GetLastError();
     return 0;
 }
 

@@ -62,7 +62,7 @@ private:
     DWORD CopyData(const std::wstring& src, const std::wstring& dst, DWORD existing,
                    const WIN32_FIND_DATAW& data, bool mustBeNew);
     DWORD CopySecurity(const std::wstring& src, const std::wstring& dst);
-    DWORD CopySecurity(HANDLE src, HANDLE dst);
+    DWORD ReadSecurity(HANDLE src); // into m_security
     bool Clashes(const Entry& e, const std::wstring& display);
     void Fail(const std::wstring& path, DWORD error);
     void FailText(const std::wstring& text);
