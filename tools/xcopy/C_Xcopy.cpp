@@ -467,13 +467,17 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
             sa.lpSecurityDescriptor = m_security.data();
     }
     DWORD securityAccess = sa.lpSecurityDescriptor ? WRITE_DAC | WRITE_OWNER : 0;
-    C_Handle out(CreateFileW(longDst.c_str(), access | securityAccess, 0,
+    // The copy's access list may deny its deletion: a failed copy is then deleted through the
+    // handle, which was granted that at creation.
+    DWORD deleteAccess = sa.lpSecurityDescriptor ? DELETE : 0;
+    C_Handle out(CreateFileW(longDst.c_str(), access | securityAccess | deleteAccess, 0,
                              sa.lpSecurityDescriptor ? &sa : nullptr, disposition, flags, nullptr));
     bool securityPending =
         sa.lpSecurityDescriptor && (!out.Valid() || GetLastError() == ERROR_ALREADY_EXISTS);
     if (!out.Valid() && sa.lpSecurityDescriptor && GetLastError() != ERROR_FILE_EXISTS &&
         GetLastError() != ERROR_ALREADY_EXISTS) {
         // The system may refuse that owner at creation: then set afterwards, as far as it lets.
+        deleteAccess = 0;
         out.Reset(CreateFileW(longDst.c_str(), access | securityAccess, 0, nullptr, disposition,
                               flags, nullptr));
         if (!out.Valid() && GetLastError() == ERROR_ACCESS_DENIED) {
@@ -531,6 +535,10 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
             basic.FileAttributes = keep ? keep : FILE_ATTRIBUTE_NORMAL;
         if (!SetFileInformationByHandle(out.Get(), FileBasicInfo, &basic, sizeof basic))
             err = GetLastError();
+    }
+    if (err && deleteAccess) {
+        FILE_DISPOSITION_INFO gone{TRUE};
+        SetFileInformationByHandle(out.Get(), FileDispositionInfo, &gone, sizeof gone);
     }
     if (!out.Close() && !err)
         err = GetLastError();
