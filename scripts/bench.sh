@@ -9,6 +9,8 @@
 #      overwrite check on a container of 10,000 folders;
 #  (e) 20 copies of a 1,000-file tree: the batch run (which checks every copy against the
 #      source) vs direct copier starts, and the batch run with 1, 2 and 4 copiers at once.
+#  (f) our xcopy.exe (with /O and without) vs a bare FindFirstFileExW + CopyFileW walk vs cp -r,
+#      copies of a 1,000-file tree, each copier copy a process of its own.
 # Figures also go to build/bench/report.txt.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -80,6 +82,37 @@ if [ -f build/bench/bench_copy.exe ]; then
     scripts/wine-run.sh build/bench/bench_copy.exe "$(winpath "$root/build/bin/kasumido-batch.exe")" \
         "$(winpath "$work/src1000/photo")" "$(winpath "$work")" "$copies" "$big_rounds" \
         "$(winpath "$raw")" jobs </dev/null >"$work/jobs.log" 2>&1 || echo "bench: bench_copy failed"
+fi
+
+# (f) The copier against its floor under Wine and against Linux.
+xcopy_copies=${BENCH_XCOPY_COPIES:-5}
+xcopy_rounds=${BENCH_XCOPY_ROUNDS:-5}
+if [ -f build/bench/bench_xcopy.exe ] && [ -f build/tools/xcopy/xcopy.exe ]; then
+    echo "bench: (f) $xcopy_copies copies x $xcopy_rounds rounds, our xcopy vs a bare CopyFileW walk vs cp -r"
+    xwork=$work/xcopy
+    xsrc=$xwork/src
+    # 10 folders of 10 subfolders, 1,000 files of 0 to 22 KiB (about 11 MB), an empty folder.
+    for ((i = 0; i < 1000; i++)); do
+        d=$xsrc/d$((i % 10))/s$((i / 10 % 10))
+        [ -d "$d" ] || mkdir -p "$d"
+        head -c $(((i * 7919) % 22528)) /dev/urandom >"$d/f$i.dat"
+    done
+    mkdir -p "$xsrc/empty"
+    scripts/wine-run.sh build/bench/bench_xcopy.exe "$(winpath "$root/build/tools/xcopy/xcopy.exe")" \
+        "$(winpath "$xsrc")" "$(winpath "$xwork")" "$xcopy_copies" "$xcopy_rounds" \
+        "$(winpath "$raw")" </dev/null >"$work/xcopy.log" 2>&1 || echo "bench: bench_xcopy failed"
+    cp_times=()
+    for ((r = 0; r < xcopy_rounds; r++)); do
+        t0=$(date +%s%N)
+        for ((n = 1; n <= xcopy_copies; n++)); do cp -r "$xsrc" "$xwork/cp$n"; done
+        t1=$(date +%s%N)
+        cp_times+=($(((t1 - t0) / 1000)))
+        rm -rf "$xwork"/cp*
+    done
+    printf '%s\n' "${cp_times[@]}" | sort -n | awk -v c="$xcopy_copies" '{ t[NR] = $1 }
+        END { m = NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2
+              printf "xcopy cp copies %d files 1000 best %.3f median %.3f complete\n", c, t[1] / 1e6, m / 1e6 }' >>"$raw"
+    rm -rf "$xwork"
 fi
 
 # The same bytes through the Linux tools, best of three (seconds).
@@ -159,6 +192,29 @@ fi
         awk '/^big median/ { printf "    median round: direct %s s, batch run with every copy checked %s s, ratio %s (target <= 1.05)\n", $6, $8, $10 }
              /^big best/ { printf "    fastest round: direct %s s, batch %s s, ratio %s\n", $6, $8, $10 }
              /^jobs median/ { printf "    copiers at once (median): /j 1 %s s, /j 2 %s s (ratio %s, target <= 0.7), /j 4 %s s (ratio %s)\n", $6, $8, $12, $10, $14 }' "$raw"
+    fi
+    if grep -q '^xcopy ' "$raw"; then
+        echo
+        echo "(f) Copier: our xcopy.exe vs a bare FindFirstFileExW + CopyFileW walk vs cp -r"
+        awk '/^xcopy / { sub(/\r$/, ""); best[$2] = $8; median[$2] = $10; state[$2] = $11; copies = $4; files = $6 }
+            END {
+                printf "    %d copies of a %d-file tree, best and median of the rounds (s)\n", copies, files
+                split("walk ours ours_o cp", order, " ")
+                label["walk"] = "bare CopyFileW walk"; label["ours"] = "our xcopy /E /C /H /Y"
+                label["ours_o"] = "our xcopy /E /C /H /O /Y"; label["cp"] = "cp -r (Linux)"
+                for (i = 1; i <= 4; i++) {
+                    k = order[i]
+                    if (!(k in best)) continue
+                    printf "    %-26s %8.3f %8.3f", label[k], best[k], median[k]
+                    if (k != "walk" && ("walk" in best) && best["walk"] > 0)
+                        printf "   %5.2f x walk", best[k] / best["walk"]
+                    if (k != "cp" && ("cp" in best) && best["cp"] > 0)
+                        printf "   %6.2f x cp -r", best[k] / best["cp"]
+                    if (state[k] != "complete") printf "   (copies INCOMPLETE)"
+                    printf "\n"
+                }
+                print "    target: our xcopy, with /O and without, <= 1.3 x walk"
+            }' "$raw"
     fi
     echo
     echo "Total time: $(($(date +%s) - started)) s"

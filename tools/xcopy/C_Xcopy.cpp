@@ -13,6 +13,9 @@ const DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN 
                                 FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                 FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 const size_t kBufferSize = 1 << 20;
+// What /O copies: owner, group and access list.
+const SECURITY_INFORMATION kSecurityParts =
+    OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
 
 bool HasWildcard(const std::wstring& name) {
     return name.find_first_of(L"*?") != std::wstring::npos;
@@ -26,6 +29,10 @@ public:
     C_Handle(const C_Handle&) = delete;
     C_Handle& operator=(const C_Handle&) = delete;
     HANDLE Get() const { return m_h; }
+    void Reset(HANDLE h) {
+        Close();
+        m_h = h;
+    }
     bool Valid() const { return m_h && m_h != INVALID_HANDLE_VALUE; }
     bool Close() {
         bool ok = true;
@@ -172,7 +179,9 @@ int C_Xcopy::Run() {
 
     if (!toFolder) {
         const std::wstring src = JoinPath(srcDir, pattern);
-        if (SamePath(src, destFull)) {
+        FileIdentity a, b;
+        if (SamePath(src, destFull) ||
+            (GetIdentity(src, a) && GetIdentity(destFull, b) && a == b)) {
             m_console.Err(Format(Msg::OntoItself, J(), m_options.source.c_str()));
             m_console.Out(Format(Msg::FilesCopied, J(), 0));
             return kExitBadParameters;
@@ -188,11 +197,17 @@ int C_Xcopy::Run() {
         return Finish();
     }
 
-    // Copying a folder into itself would never end.
-    if (m_options.subdirs && IsSameOrInside(destFull, srcDir)) {
+    // Copying a folder into itself would never end. Names alone miss a target reached through
+    // a link, a junction or another drive letter, so the identities are compared too.
+    if (m_options.subdirs && IsFolderSameOrInside(destFull, srcDir)) {
         m_console.Err(Text(Msg::CyclicCopy, J()));
         m_console.Out(Format(Msg::FilesCopied, J(), 0));
         return kExitBadParameters;
+    }
+    {
+        FileIdentity a, b;
+        m_bOntoItself = SamePath(srcDir, destFull) ||
+                        (GetIdentity(srcDir, a) && GetIdentity(destFull, b) && a == b);
     }
     return CopyTree(srcDir, pattern, destFull, displayDir);
 }
@@ -211,6 +226,8 @@ int C_Xcopy::CopyTree(const std::wstring& srcDir, const std::wstring& pattern,
         Frame& top = m_stack.back();
         if (!Stopped() && !top.failed && top.next < top.subdirs.size()) {
             const Entry& e = top.subdirs[top.next++];
+            if (Clashes(e, JoinPath(top.display, e.name)))
+                continue;
             Frame child;
             child.src = JoinPath(top.src, e.name);
             child.dst = JoinPath(top.dst, e.name);
@@ -234,9 +251,17 @@ void C_Xcopy::EnterFolder(Frame& frame, const std::wstring& pattern) {
     const bool both = m_options.subdirs && pattern == L"*";
     if (!List(frame.src, pattern, &files, both ? &frame.subdirs : nullptr))
         return;
+    if (m_options.structureOnly) {
+        // Folders only: without /E a folder is made where a file would have been copied.
+        if (!files.empty() && !m_options.listOnly)
+            EnsureFolders();
+        files.clear();
+    }
     for (const auto& f : files) {
         if (Stopped() || frame.failed)
             return;
+        if (Clashes(f, JoinPath(frame.display, f.name)))
+            continue;
         CopyOneFile(JoinPath(frame.src, f.name), JoinPath(frame.dst, f.name),
                     JoinPath(frame.display, f.name), f.data, frame.fresh);
     }
@@ -323,23 +348,39 @@ bool C_Xcopy::List(const std::wstring& dir, const std::wstring& pattern, std::ve
         if (!m_options.hiddenFiles &&
             (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
             continue;
-        out->push_back(Entry{name, data});
+        out->push_back(Entry{name, data, false});
     } while (FindNextFileW(h, &data));
     FindClose(h);
     // The listing order of the file system is arbitrary under some systems: sort for a stable
-    // file list.
-    for (auto* out : {files, folders})
-        if (out)
-            std::sort(out->begin(), out->end(), [](const Entry& a, const Entry& b) {
-                return CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE) ==
-                       CSTR_LESS_THAN;
-            });
+    // file list. Names that differ only in case (a case-sensitive folder) end up side by side,
+    // the upper-case one first; the target takes them as one name, so only the first is copied.
+    for (auto* out : {files, folders}) {
+        if (!out)
+            continue;
+        std::sort(out->begin(), out->end(), [](const Entry& a, const Entry& b) {
+            int c = CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE);
+            if (c == CSTR_EQUAL)
+                c = CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, FALSE);
+            return c == CSTR_LESS_THAN;
+        });
+        for (size_t i = 1; i < out->size(); ++i)
+            (*out)[i].clash = CompareStringOrdinal((*out)[i - 1].name.c_str(), -1,
+                                                   (*out)[i].name.c_str(), -1, TRUE) == CSTR_EQUAL;
+    }
+    return true;
+}
+
+bool C_Xcopy::Clashes(const Entry& e, const std::wstring& display) {
+    if (!e.clash)
+        return false;
+    // Never written over the file or folder of that name just copied: reported as not copied.
+    FailText(Format(Msg::CaseClash, J(), display.c_str()));
     return true;
 }
 
 void C_Xcopy::CopyOneFile(const std::wstring& src, const std::wstring& dst,
                           const std::wstring& display, const WIN32_FIND_DATAW& data, bool fresh) {
-    if (SamePath(src, dst)) {
+    if (SamePath(src, dst) || (m_bOntoItself && m_stack.size() == 1)) {
         FailText(Format(Msg::OntoItself, J(), display.c_str()));
         return;
     }
@@ -401,6 +442,7 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
         if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
             SetFileAttributesW(longDst.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+    // GENERIC_READ carries READ_CONTROL: /O reads the security through this handle.
     C_Handle in(CreateFileW(longSrc.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in.Valid())
@@ -410,10 +452,40 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
         keep &= ~FILE_ATTRIBUTE_READONLY;
     // Hidden and system are given at creation; read-only only after the contents are in.
     DWORD createWith = keep & ~FILE_ATTRIBUTE_READONLY;
-    C_Handle out(CreateFileW(
-        longDst.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
-        mustBeNew ? CREATE_NEW : CREATE_ALWAYS,
-        (createWith ? createWith : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const DWORD flags =
+        (createWith ? createWith : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_SEQUENTIAL_SCAN;
+    const DWORD access = GENERIC_WRITE | FILE_WRITE_ATTRIBUTES;
+    const DWORD disposition = mustBeNew ? CREATE_NEW : CREATE_ALWAYS;
+    // With /O the owner and access list are read through the source's handle and a new copy is
+    // created with them; a copy that replaces a file gets them through its own handle. By name
+    // each would cost opens and closes more, which under Wine doubles the time per file.
+    DWORD secErr = 0;
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, FALSE};
+    if (m_options.security) {
+        secErr = ReadSecurity(in.Get());
+        if (!secErr)
+            sa.lpSecurityDescriptor = m_security.data();
+    }
+    DWORD securityAccess = sa.lpSecurityDescriptor ? WRITE_DAC | WRITE_OWNER : 0;
+    // The copy's access list may deny its deletion: a failed copy is then deleted through the
+    // handle, which was granted that at creation.
+    DWORD deleteAccess = sa.lpSecurityDescriptor ? DELETE : 0;
+    C_Handle out(CreateFileW(longDst.c_str(), access | securityAccess | deleteAccess, 0,
+                             sa.lpSecurityDescriptor ? &sa : nullptr, disposition, flags, nullptr));
+    bool securityPending =
+        sa.lpSecurityDescriptor && (!out.Valid() || GetLastError() == ERROR_ALREADY_EXISTS);
+    if (!out.Valid() && sa.lpSecurityDescriptor && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS) {
+        // The system may refuse that owner at creation: then set afterwards, as far as it lets.
+        deleteAccess = 0;
+        out.Reset(CreateFileW(longDst.c_str(), access | securityAccess, 0, nullptr, disposition,
+                              flags, nullptr));
+        if (!out.Valid() && GetLastError() == ERROR_ACCESS_DENIED) {
+            securityAccess = 0; // an existing target may refuse a new owner
+            out.Reset(
+                CreateFileW(longDst.c_str(), access, 0, nullptr, disposition, flags, nullptr));
+        }
+    }
     if (!out.Valid()) {
         DWORD err = GetLastError();
         return err == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : err;
@@ -445,31 +517,52 @@ DWORD C_Xcopy::CopyData(const std::wstring& src, const std::wstring& dst, DWORD 
         if (got < m_buffer.size())
             break;
     }
-    if (!err && !SetFileTime(out.Get(), &data.ftCreationTime, &data.ftLastAccessTime,
-                             &data.ftLastWriteTime))
-        err = GetLastError();
+    if (!err && securityPending && securityAccess &&
+        !SetKernelObjectSecurity(out.Get(), kSecurityParts, m_security.data()))
+        secErr = GetLastError();
+    if (!err) {
+        // Times and attributes in one call. Setting the security may have changed the
+        // read-only state (Wine maps the access list to the file's mode), so then the
+        // attributes are set again; otherwise only when read-only is still to come.
+        FILE_BASIC_INFO basic{};
+        basic.CreationTime.LowPart = data.ftCreationTime.dwLowDateTime;
+        basic.CreationTime.HighPart = static_cast<LONG>(data.ftCreationTime.dwHighDateTime);
+        basic.LastAccessTime.LowPart = data.ftLastAccessTime.dwLowDateTime;
+        basic.LastAccessTime.HighPart = static_cast<LONG>(data.ftLastAccessTime.dwHighDateTime);
+        basic.LastWriteTime.LowPart = data.ftLastWriteTime.dwLowDateTime;
+        basic.LastWriteTime.HighPart = static_cast<LONG>(data.ftLastWriteTime.dwHighDateTime);
+        if (keep != createWith || m_options.security)
+            basic.FileAttributes = keep ? keep : FILE_ATTRIBUTE_NORMAL;
+        if (!SetFileInformationByHandle(out.Get(), FileBasicInfo, &basic, sizeof basic))
+            err = GetLastError();
+    }
+    if (err && deleteAccess) {
+        FILE_DISPOSITION_INFO gone{TRUE};
+        SetFileInformationByHandle(out.Get(), FileDispositionInfo, &gone, sizeof gone);
+    }
     if (!out.Close() && !err)
         err = GetLastError();
+    const bool byName = securityPending && !securityAccess;
+    if (!err && byName)
+        secErr = CopySecurity(src, dst);
     in.Close();
     if (err) {
         // No half-written copy is left behind under the source's name.
-        DeleteFileW(longDst.c_str());
+        if (!DeleteFileW(longDst.c_str()) &&
+            SetFileAttributesW(longDst.c_str(), FILE_ATTRIBUTE_NORMAL))
+            DeleteFileW(longDst.c_str()); // it had become read-only already
         return err;
     }
-    if (m_options.security) {
-        DWORD secErr = CopySecurity(src, dst);
-        if (secErr)
-            FailText(Format(Msg::SecurityFailed, J(), dst.c_str()) + L" (" +
-                     ErrorText(secErr, J()) + L")");
-    }
-    if ((keep != createWith || m_options.security) && !SetFileAttributesW(longDst.c_str(), keep))
+    if (secErr)
+        FailText(Format(Msg::SecurityFailed, J(), dst.c_str()) + L" (" + ErrorText(secErr, J()) +
+                 L")");
+    if (byName && !SetFileAttributesW(longDst.c_str(), keep))
         return GetLastError();
     return 0;
 }
 
 DWORD C_Xcopy::CopySecurity(const std::wstring& src, const std::wstring& dst) {
-    const SECURITY_INFORMATION what =
-        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    const SECURITY_INFORMATION what = kSecurityParts;
     const std::wstring longSrc = LongPath(src);
     DWORD need = 0;
     GetFileSecurityW(longSrc.c_str(), what, nullptr, 0, &need);
@@ -483,6 +576,20 @@ DWORD C_Xcopy::CopySecurity(const std::wstring& src, const std::wstring& dst) {
     return 0;
 }
 
+DWORD C_Xcopy::ReadSecurity(HANDLE src) {
+    if (m_security.empty())
+        m_security.resize(4096);
+    DWORD need = 0;
+    while (!GetKernelObjectSecurity(src, kSecurityParts, m_security.data(),
+                                    static_cast<DWORD>(m_security.size()), &need)) {
+        const DWORD err = GetLastError();
+        if (err != ERROR_INSUFFICIENT_BUFFER || need <= m_security.size())
+            return err;
+        m_security.resize(need);
+    }
+    return 0;
+}
+
 int C_Xcopy::Finish() {
     if (m_abort.load()) {
         m_console.Err(Text(Msg::Interrupted, J()));
@@ -492,7 +599,8 @@ int C_Xcopy::Finish() {
     m_console.Out(Format(m_options.listOnly ? Msg::FilesFound : Msg::FilesCopied, J(), m_nCopied));
     if (m_bErrors)
         return kExitWriteError;
-    return m_nCopied ? kExitCopied : kExitNothing;
+    // With /T the folders are the work asked for: no file copied is the expected outcome.
+    return m_nCopied || m_options.structureOnly ? kExitCopied : kExitNothing;
 }
 
 } // namespace xcopy

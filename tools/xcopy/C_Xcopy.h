@@ -36,6 +36,7 @@ private:
     struct Entry {
         std::wstring name;
         WIN32_FIND_DATAW data;
+        bool clash; // its name differs only in case from the entry before it
     };
     struct Frame {
         std::wstring src, dst, display;
@@ -61,6 +62,8 @@ private:
     DWORD CopyData(const std::wstring& src, const std::wstring& dst, DWORD existing,
                    const WIN32_FIND_DATAW& data, bool mustBeNew);
     DWORD CopySecurity(const std::wstring& src, const std::wstring& dst);
+    DWORD ReadSecurity(HANDLE src); // into m_security
+    bool Clashes(const Entry& e, const std::wstring& display);
     void Fail(const std::wstring& path, DWORD error);
     void FailText(const std::wstring& text);
     int Finish();
@@ -72,7 +75,9 @@ private:
     const std::atomic<bool>& m_abort;
     std::vector<Frame> m_stack;
     std::vector<char> m_buffer;
+    std::vector<BYTE> m_security; // a source's security descriptor, reused file after file
     bool m_bOverwriteAll = false;
+    bool m_bOntoItself = false; // the target folder is the source folder under another name
     bool m_bStop = false;
     bool m_bErrors = false;
     int m_nCopied = 0;

@@ -73,6 +73,9 @@ void ApplySwitch(wchar_t letter, Options& o) {
     case L'L':
         o.listOnly = true;
         break;
+    case L'T':
+        o.subdirs = o.structureOnly = true;
+        break;
     default:
         break;
     }
@@ -158,7 +161,7 @@ ParseResult ParseArguments(const std::vector<std::wstring>& args, const wchar_t*
     const int argc = static_cast<int>(argv.size()) - 1;
     ktora::C_GetOpt getopt;
     getopt.opterr() = 0;
-    for (int c; (c = getopt.getopt(argc, argv.data(), "SsEeCcHhOoYyIiQqKkRrFfLl-")) != -1;) {
+    for (int c; (c = getopt.getopt(argc, argv.data(), "SsEeCcHhOoYyIiQqKkRrFfLlTt-")) != -1;) {
         if (c == '?') {
             badText = std::wstring(1, L'/') +
                       static_cast<wchar_t>(static_cast<unsigned char>(getopt.optopt()));

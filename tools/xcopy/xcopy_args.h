@@ -20,6 +20,7 @@ struct Options {
     bool readOnlyToo = false;    // /R
     bool fullNames = false;      // /F
     bool listOnly = false;       // /L
+    bool structureOnly = false;  // /T (implies /S): folders only, no files
     bool help = false;           // /?
     std::wstring source;
     std::wstring dest;

@@ -38,11 +38,14 @@ const Entry kTexts[] = {
     {Msg::SecurityFailed, L"所有者とアクセス制御情報をコピーできません - %ls",
      L"Unable to copy owner and access control information - %ls"},
     {Msg::FileError, L"%ls - %ls", L"%ls - %ls"},
+    {Msg::CaseClash,
+     L"%ls - 大文字と小文字だけが異なる名前を既にコピーしたため、コピーしませんでした",
+     L"%ls - not copied: a name differing from it only in case was copied already"},
     {Msg::Interrupted, L"中断しました", L"Interrupted"},
     {Msg::Usage,
      L"ファイルとディレクトリ ツリーをコピーします。\r\n\r\n"
      L"XCOPY コピー元 [コピー先] [/S [/E]] [/C] [/H] [/O] [/Y | /-Y] [/I] [/Q] [/K] [/R] [/F] "
-     L"[/L]\r\n\r\n"
+     L"[/L] [/T]\r\n\r\n"
      L"  /S    空のディレクトリを除くディレクトリとサブディレクトリをコピーします。\r\n"
      L"  /E    空のディレクトリを含むディレクトリとサブディレクトリをコピーします。\r\n"
      L"  /C    エラーが発生してもコピーを続けます。\r\n"
@@ -56,10 +59,12 @@ const Entry kTexts[] = {
      L"  /K    属性をコピーします。指定しないと読み取り専用属性は解除されます。\r\n"
      L"  /R    読み取り専用ファイルも上書きします。\r\n"
      L"  /F    コピー元とコピー先の完全なファイル名を表示します。\r\n"
-     L"  /L    コピーされるファイルを表示するだけでコピーしません。\r\n",
+     L"  /L    コピーされるファイルを表示するだけでコピーしません。\r\n"
+     L"  /T    ディレクトリ構造だけを作成し、ファイルはコピーしません。/E を付けると空の"
+     L"ディレクトリも作成します。\r\n",
      L"Copies files and directory trees.\r\n\r\n"
      L"XCOPY source [destination] [/S [/E]] [/C] [/H] [/O] [/Y | /-Y] [/I] [/Q] [/K] [/R] [/F] "
-     L"[/L]\r\n\r\n"
+     L"[/L] [/T]\r\n\r\n"
      L"  /S    Copies directories and subdirectories except empty ones.\r\n"
      L"  /E    Copies directories and subdirectories, including empty ones.\r\n"
      L"  /C    Continues copying even if errors occur.\r\n"
@@ -73,7 +78,9 @@ const Entry kTexts[] = {
      L"  /K    Copies attributes. Without it the read-only attribute is cleared.\r\n"
      L"  /R    Overwrites read-only files too.\r\n"
      L"  /F    Displays full source and destination file names while copying.\r\n"
-     L"  /L    Displays the files that would be copied without copying them.\r\n"},
+     L"  /L    Displays the files that would be copied without copying them.\r\n"
+     L"  /T    Creates the directory structure only, no files; with /E empty\r\n"
+     L"        directories too.\r\n"},
 };
 
 } // namespace

@@ -20,6 +20,7 @@ enum class Msg {
     MultipleToFile, // %ls
     SecurityFailed, // %ls
     FileError,      // %ls %ls
+    CaseClash,      // %ls
     Interrupted,
     Usage,
 };

@@ -55,19 +55,65 @@ std::wstring LastName(const std::wstring& p) {
     return pos == std::wstring::npos ? p : p.substr(pos + 1);
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+std::wstring PlainPath(const std::wstring& p) {
+    if (p.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        return L"\\\\" + p.substr(8);
+    if (p.compare(0, 4, L"\\\\?\\") == 0)
+        return p.substr(4);
+    return p;
 }
 
-bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer) {
-    std::wstring o = outer;
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    const std::wstring pa = PlainPath(a), pb = PlainPath(b);
+    return CompareStringOrdinal(pa.c_str(), static_cast<int>(pa.size()), pb.c_str(),
+                                static_cast<int>(pb.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool IsSameOrInside(const std::wstring& innerPath, const std::wstring& outer) {
+    const std::wstring inner = PlainPath(innerPath);
+    std::wstring o = PlainPath(outer);
     while (o.size() > 1 && o.back() == L'\\')
         o.pop_back();
     if (SamePath(inner, o))
         return true;
     o += L'\\';
     return inner.size() > o.size() && SamePath(inner.substr(0, o.size()), o);
+}
+
+bool GetIdentity(const std::wstring& fullPath, FileIdentity& id) {
+    // Backup semantics open folders too; attributes-only access opens what reading would not.
+    HANDLE h = CreateFileW(LongPath(fullPath).c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (ok) {
+        id.volume = info.dwVolumeSerialNumber;
+        id.indexHigh = info.nFileIndexHigh;
+        id.indexLow = info.nFileIndexLow;
+    }
+    return ok;
+}
+
+bool IsFolderSameOrInside(const std::wstring& inner, const std::wstring& outer) {
+    if (IsSameOrInside(inner, outer))
+        return true;
+    FileIdentity target;
+    if (!GetIdentity(outer, target))
+        return false;
+    // Up from `inner` through every level that exists; the parent of a root is itself.
+    for (std::wstring p = LongPath(inner);;) {
+        FileIdentity id;
+        if (GetIdentity(p, id) && id == target)
+            return true;
+        const std::wstring up = ParentPath(p);
+        if (up.empty() || up.size() >= p.size())
+            return false;
+        p = up;
+    }
 }
 
 bool CreateFolderTree(const std::wstring& fullPath) {

@@ -20,11 +20,35 @@ std::wstring ParentPath(const std::wstring& fullPath);
 // The last component of a path.
 std::wstring LastName(const std::wstring& path);
 
-// Case-insensitive equality of two full paths.
+// The plain form of a full path: \\?\C:\... gives C:\..., \\?\UNC\server\... gives \\server\...
+std::wstring PlainPath(const std::wstring& fullPath);
+
+// Case-insensitive equality of two full paths (plain or \\?\ forms).
 bool SamePath(const std::wstring& a, const std::wstring& b);
 
-// True when `inner` is `outer` or lies below it (full paths, case-insensitive).
+// True when `inner` is `outer` or lies below it by name (full paths, plain or \\?\ forms,
+// case-insensitive).
 bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer);
+
+// Identity of an existing file or folder: volume serial number and file index
+// (GetFileInformationByHandle). Two names with one identity are one object, whatever led to
+// it: a \\?\ form, a link, junction or Unix symlink, a second drive letter (subst, or under
+// Wine a second drive mapping). False when the object cannot be opened. Never calls
+// GetLongPathNameW (Wine faults in it on paths of about 1,030 characters and more).
+struct FileIdentity {
+    unsigned long volume = 0;
+    unsigned long indexHigh = 0;
+    unsigned long indexLow = 0;
+    bool operator==(const FileIdentity& o) const {
+        return volume == o.volume && indexHigh == o.indexHigh && indexLow == o.indexLow;
+    }
+};
+bool GetIdentity(const std::wstring& fullPath, FileIdentity& id);
+
+// True when the folder `inner` (full path; it need not exist yet) is the folder `outer` or
+// lies below it: by name, or by identity of `outer` against `inner` and each of its existing
+// ancestors. Copying `outer` into such an `inner` would copy a folder into itself.
+bool IsFolderSameOrInside(const std::wstring& inner, const std::wstring& outer);
 
 // Creates a folder and its missing parents; true when it exists as a folder afterwards.
 bool CreateFolderTree(const std::wstring& fullPath);
