@@ -344,6 +344,16 @@ TEST_F(XcopyTree, AFolderIsNeverCopiedIntoItselfUnderAnotherName) {
     RunResult linked = RunXcopy(L"/E /Y " + Q(src) + L" " + QDir(link + L"\\sub\\again"));
     EXPECT_EQ(4u, linked.exitCode);
     EXPECT_FALSE(Exists(src + L"\\sub\\again"));
+    // A link inside the source back to it is not followed round and round.
+    const std::wstring loop = src + L"\\sub\\loop";
+    ASSERT_TRUE(RunUnix(L"/bin/ln", "-s \"" + unixSrc + "\" \"" + UnixName(loop) + "\"",
+                        [&] { return Exists(loop + L"\\a.txt"); }));
+    RunResult looped = RunXcopy(L"/E /C /H /K /Y " + Q(src) + L" " + QDir(dst));
+    RunUnix(L"/bin/rm", "\"" + UnixName(loop) + "\"", [&] { return !Exists(loop); });
+    EXPECT_EQ(5u, looped.exitCode);
+    EXPECT_NE(std::wstring::npos, looped.err.find(loop)) << Narrow(looped.err);
+    EXPECT_FALSE(Exists(dst + L"\\sub\\loop"));
+    EXPECT_EQ(counts.all, CountFiles(dst)) << "the rest is copied once";
     // Without /S the files would be written over themselves: refused, the source unharmed.
     RunResult onto = RunXcopy(L"/C /Y " + Q(src) + L" " + QDir(link));
     EXPECT_EQ(5u, onto.exitCode);

@@ -220,6 +220,7 @@ int C_Xcopy::CopyTree(const std::wstring& srcDir, const std::wstring& pattern,
     root.dst = dstDir;
     root.display = displayDir;
     root.isRoot = true;
+    root.hasId = GetIdentity(srcDir, root.id);
     m_stack.push_back(std::move(root));
     EnterFolder(m_stack.back(), pattern);
     while (!m_stack.empty()) {
@@ -233,6 +234,16 @@ int C_Xcopy::CopyTree(const std::wstring& srcDir, const std::wstring& pattern,
             child.dst = JoinPath(top.dst, e.name);
             child.display = JoinPath(top.display, e.name);
             child.self = e.data;
+            // A link back to a folder being copied (a Unix symlink looks like a plain folder
+            // under Wine) would repeat the tree until the path length gives out.
+            child.hasId = GetIdentity(child.src, child.id);
+            if (child.hasId && std::any_of(m_stack.begin(), m_stack.end(), [&](const Frame& f) {
+                    return f.hasId && f.id == child.id;
+                })) {
+                FailText(
+                    Format(Msg::FileError, J(), child.display.c_str(), Text(Msg::CyclicCopy, J())));
+                continue;
+            }
             m_stack.push_back(std::move(child));
             EnterFolder(m_stack.back(), pattern);
             continue;

@@ -3,6 +3,7 @@
 
 #include "tools/xcopy/C_Console.h"
 #include "tools/xcopy/xcopy_args.h"
+#include "tools/xcopy/xcopy_path.h"
 
 #include <windows.h>
 
@@ -46,6 +47,8 @@ private:
         bool made = false;   // and this run created it (so it takes the source's attributes)
         bool fresh = false;  // created by this run, so nothing in it can be in the way
         bool failed = false; // could not be created: skip what lies below
+        FileIdentity id;     // of the source folder, when it could be read
+        bool hasId = false;
         std::vector<Entry> subdirs;
         size_t next = 0;
     };
