@@ -394,13 +394,15 @@ TEST(BatchEndToEnd, CtrlCStopsEveryParallelCopier) {
                                 });
     EXPECT_EQ(2, r.exit_code);
     EXPECT_TRUE(CopiersOf(batchPid).empty());
-    // No copy started after the abort: every line of outinfo.txt has its folder, no more.
+    // No copy started after the abort: no folder without its line in outinfo.txt. (A copier
+    // that Ctrl+C reached as it started may not have made its folder yet.)
     int lines = 0;
     for (char c : ReadBytes(t.out + L"\\photo\\outinfo.txt")) {
         lines += c == '\n';
     }
     EXPECT_LT(lines, 40);
-    EXPECT_EQ(lines, CountDirs(t.out + L"\\photo"));
+    EXPECT_LE(CountDirs(t.out + L"\\photo"), lines);
+    EXPECT_FALSE(IsDir(t.out + L"\\photo\\photo" + std::to_wstring(lines + 1)));
 }
 
 TEST(BatchEndToEnd, OnlyTheSystemsCopierRunsAndCaseClashesAndLossyLinesAreTold) {
