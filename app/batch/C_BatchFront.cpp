@@ -45,7 +45,7 @@ bool ReadAnswer(std::wstring* line) {
 
 } // namespace
 
-C_BatchFront::C_BatchFront(bool yesToAll) : m_bYesToAll(yesToAll) {}
+C_BatchFront::C_BatchFront(bool yesToAll, int jobs) : m_bYesToAll(yesToAll), m_nJobs(jobs) {}
 
 void C_BatchFront::Write(DWORD stdHandle, wchar_t const* text) {
     HANDLE out = GetStdHandle(stdHandle);
@@ -115,8 +115,13 @@ std::wstring Clock(unsigned long long milliseconds) {
 } // namespace
 
 void C_BatchFront::CopyStarting(CopyProgress const& p) {
-    std::wstring line =
-        L"[" + std::to_wstring(p.index + 1) + L"/" + std::to_wstring(p.count) + L"] ";
+    if (m_nJobs <= 1) {
+        WriteProgress(p.index + 1, p);
+    }
+}
+
+void C_BatchFront::WriteProgress(int number, CopyProgress const& p) {
+    std::wstring line = L"[" + std::to_wstring(number) + L"/" + std::to_wstring(p.count) + L"] ";
     line += p.target.GetString();
     line += L"  (経過 " + Clock(p.elapsed_ms);
     if (p.remaining_ms >= 0) {
@@ -127,6 +132,9 @@ void C_BatchFront::CopyStarting(CopyProgress const& p) {
 }
 
 void C_BatchFront::CopyFinished(CopyProgress const& p, bool made) {
+    if (m_nJobs > 1) {
+        WriteProgress(p.done, p);
+    }
     if (made) {
         return;
     }

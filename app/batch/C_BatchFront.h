@@ -7,7 +7,9 @@
 
 class C_BatchFront : public I_CopyFront {
 public:
-    explicit C_BatchFront(bool yesToAll);
+    // With more than one copier at once (jobs > 1) the progress line is written as each copy
+    // finishes, in order of finishing; with one, as each copy starts.
+    explicit C_BatchFront(bool yesToAll, int jobs = 1);
     ~C_BatchFront() override = default;
 
     // Asks on standard error; Yes when the answer line starts with y or Y. No at end of input.
@@ -16,7 +18,7 @@ public:
     void RunStarted() override {}
     // "[k/n] target", then the time since the start and, from the second copy, the time left.
     void CopyStarting(CopyProgress const& progress) override;
-    // A line for every copy that failed.
+    // A line on standard error for every copy that failed.
     void CopyFinished(CopyProgress const& progress, bool made) override;
     void RunCompleted() override {}
 
@@ -25,5 +27,8 @@ public:
     static void Write(DWORD stdHandle, wchar_t const* text);
 
 private:
+    void WriteProgress(int number, CopyProgress const& progress);
+
     bool m_bYesToAll;
+    int m_nJobs;
 };

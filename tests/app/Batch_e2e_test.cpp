@@ -363,6 +363,8 @@ TEST(BatchEndToEnd, StructureOnlyAndParallelCopiesMakeWhatOneAtATimeMakes) {
         BatchResult r = RunBatchExe(L"/s \"" + t.source + L"\" /d \"" + out +
                                     L"\" /n 7 /k 1 /o 1 /f ID: /y /j " + jobs);
         EXPECT_EQ(0, r.exit_code) << Sjis(r.err);
+        // With several copiers the line counts finished copies, so the last says 7 of 7.
+        EXPECT_TRUE(Has(r.out, L"[7/7] ")) << Sjis(r.out);
     }
     EXPECT_EQ(ReadBytes(out1 + L"\\photo\\outinfo.txt"), ReadBytes(out3 + L"\\photo\\outinfo.txt"));
     for (wchar_t letter = L'a'; letter <= L'g'; ++letter) {
