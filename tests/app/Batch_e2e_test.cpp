@@ -77,9 +77,19 @@ bool UnixCommand(std::string const& arguments) {
     return true;
 }
 
-bool UnixLink(std::string const& unixLink, std::wstring const& target) {
+// Waits (bounded) until done() holds: Wine does not wait for the Linux programs it starts.
+template <class Done> bool Eventually(Done done) {
+    for (int i = 0; i < 500 && !done(); ++i) {
+        Sleep(10);
+    }
+    return done();
+}
+
+// A link named unixLink to target; true once the folder shows through it as seen.
+bool UnixLink(std::string const& unixLink, std::wstring const& target, std::wstring const& seen) {
     // start /unix hands quotes on as they are: the names must hold no blanks.
-    return UnixCommand("/bin/ln -sfn " + UnixName(target) + " " + unixLink);
+    return UnixCommand("/bin/ln -sfn " + UnixName(target) + " " + unixLink) &&
+           Eventually([&] { return IsDir(seen); });
 }
 
 bool Has(std::wstring const& text, std::wstring const& part) {
@@ -240,8 +250,8 @@ TEST(BatchEndToEnd, NoFolderIsCopiedIntoItselfUnderAnotherName) {
     drive =
         drive.empty() ? drive : drive.substr(0, drive.find_last_of('/', drive.size() - 2)) + "/q:";
     ASSERT_FALSE(drive.empty()) << "links are made the Wine way here";
-    ASSERT_TRUE(UnixLink(UnixName(t.dir.Path()) + "/link", t.source) && IsDir(link));
-    ASSERT_TRUE(UnixLink(drive, t.dir.Path()) && IsDir(L"Q:\\photo"));
+    ASSERT_TRUE(UnixLink(UnixName(t.dir.Path()) + "/link", t.source, link));
+    ASSERT_TRUE(UnixLink(drive, t.dir.Path(), L"Q:\\photo"));
     for (wchar_t const* alias : {L"\\inner", L"\\inner\\new", L"\\..\\link"}) {
         destinations.push_back(link + alias);
     }
@@ -256,6 +266,7 @@ TEST(BatchEndToEnd, NoFolderIsCopiedIntoItselfUnderAnotherName) {
         DeleteFileW(alias.c_str());
     }
     UnixCommand("/bin/rm -f " + drive);
+    EXPECT_TRUE(Eventually([] { return !IsDir(L"Q:\\"); }));
 
     // Nothing was made in the source.
     EXPECT_EQ(3, CountDirs(t.source)); // sub, empty, inner

@@ -35,6 +35,16 @@ private:
     size_t asked = 0;
 };
 
+// Settings for copies of dir\photo (made here) into dir\out.
+CopySettings PhotoSettings(TempDir const& dir, int count) {
+    CreateDirectoryW((dir / L"photo").c_str(), nullptr);
+    CopySettings s;
+    s.source = (dir / L"photo").c_str();
+    s.destination = (dir / L"out").c_str();
+    s.count = count;
+    return s;
+}
+
 } // namespace
 
 TEST(CopyRun, ChecksComeInTheDialogsOrderAndRefuseWithOneMessage) {
@@ -74,13 +84,8 @@ TEST(CopyRun, ChecksComeInTheDialogsOrderAndRefuseWithOneMessage) {
 
 TEST(CopyRun, RefusesCopiesOutsideTheContainerOrWhereNoContainerCanBe) {
     TempDir dir;
-    std::wstring src = dir / L"photo";
-    CreateDirectoryW(src.c_str(), nullptr);
     std::wstring out = dir / L"out";
-    CopySettings s;
-    s.source = src.c_str();
-    s.destination = out.c_str();
-    s.count = 3;
+    CopySettings s = PhotoSettings(dir, 3);
     struct Case {
         wchar_t const* cat1;
         wchar_t const* cat2;
@@ -215,13 +220,8 @@ TEST(CopyRun, QuestionsDecideAndTheRecordIsFilled) {
 
 TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
     TempDir dir;
-    std::wstring src = dir / L"photo";
-    CreateDirectoryW(src.c_str(), nullptr);
-    ASSERT_TRUE(batch_test::WriteBytes(src + L"\\a.txt", "abc"));
-    CopySettings s;
-    s.source = src.c_str();
-    s.destination = (dir / L"out").c_str();
-    s.count = 3;
+    CopySettings s = PhotoSettings(dir, 3);
+    ASSERT_TRUE(batch_test::WriteBytes(dir / L"photo\\a.txt", "abc"));
     std::atomic<int> abort(0);
     {
         RecordingFront front;
@@ -280,12 +280,7 @@ TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
 
 TEST(CopyRun, ASummaryThatCannotBeWrittenIsNotPassedOverInSilence) {
     TempDir dir;
-    std::wstring src = dir / L"photo";
-    CreateDirectoryW(src.c_str(), nullptr);
-    CopySettings s;
-    s.source = src.c_str();
-    s.destination = (dir / L"out").c_str();
-    s.count = 2;
+    CopySettings s = PhotoSettings(dir, 2);
     s.text_output = true;
     std::wstring container = dir / L"out\\photo";
     CreateDirectoryW((dir / L"out").c_str(), nullptr);
@@ -424,12 +419,7 @@ TEST(Batch, CountTextAndOptions) {
 
 TEST(CopyPlan, NamesComeFromTheIndexAndExistingTargetsFromOneListing) {
     TempDir dir;
-    std::wstring src = dir / L"photo";
-    CreateDirectoryW(src.c_str(), nullptr);
-    CopySettings s;
-    s.source = src.c_str();
-    s.destination = (dir / L"out").c_str();
-    s.count = 2000000000;
+    CopySettings s = PhotoSettings(dir, 2000000000);
     s.texts.dir_cat1 = L"_x";
     CopyPlan plan = MakeCopyPlan(s);
     ASSERT_FALSE(plan.IsRefused());
