@@ -139,6 +139,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
     const bool sourceListed = source.Take(s.src_dir);
 
     std::vector<Copy> running;
+    // The first failed copies by name (the message shows a few); the count is in progress.
     std::vector<C_WString> failedNames;
     CopyProgress progress;
     progress.count = s.make_count;
@@ -150,7 +151,9 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
         ++progress.done;
         if (!made) {
             ++progress.failed;
-            failedNames.push_back(copy.folder);
+            if (failedNames.size() < static_cast<size_t>(kFailedNamesShown)) {
+                failedNames.push_back(copy.folder);
+            }
         }
         progress.index = copy.index;
         progress.target = copy.target;
@@ -191,7 +194,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
             stamp();
             front.CopyStarting(progress);
 
-            copy.process.reset(new ktora::C_Process());
+            copy.process = std::make_unique<ktora::C_Process>();
             C_WString command = MakeCopyCommand(s.src_dir, copy.target, s.tree_only);
             bool started = !s.copier.Empty() &&
                            copy.process->RunApplication(s.copier.GetString(), command.GetString(),
@@ -214,7 +217,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
         // Wait a little on each running copier; handle those that ended.
         const unsigned long slice =
             running.size() > 1 ? kPollMilliseconds / running.size() : kPollMilliseconds;
-        for (size_t k = 0; k < running.size();) {
+        for (size_t k = 0; k < running.size() && !abort;) {
             Copy& copy = running[k];
             int waited = copy.process->Join(slice);
             if (waited == ktora::C_Process::kJoinTimeout) {
@@ -233,9 +236,6 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
             }
             finish(copy, made);
             running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
-            if (abort) {
-                break;
-            }
         }
     }
     if (aborted) {
@@ -251,14 +251,13 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
     }
     front.RunCompleted();
     // The run goes on after a failed copy; the user learns about failures here.
-    C_WString done = failedNames.empty() ? C_WString(kTellDone)
-                                         : C_WString::Stringf(kTellDoneFailed,
-                                                              static_cast<int>(failedNames.size()));
-    for (size_t i = 0; i < failedNames.size() && i < kFailedNamesShown; ++i) {
+    C_WString done = progress.failed == 0 ? C_WString(kTellDone)
+                                          : C_WString::Stringf(kTellDoneFailed, progress.failed);
+    for (C_WString const& name : failedNames) {
         done += L"\n";
-        done += failedNames[i];
+        done += name;
     }
-    if (failedNames.size() > kFailedNamesShown) {
+    if (progress.failed > kFailedNamesShown) {
         done += L"\n";
         done += kMoreFailedNames;
     }
@@ -271,5 +270,5 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
         done += kTellSummaryInexact;
     }
     front.Tell(done.GetString(), kTitleMessage);
-    return failedNames.empty() && !s.out_info_lost ? RunOutcome::kDone : RunOutcome::kFailures;
+    return progress.failed == 0 && !s.out_info_lost ? RunOutcome::kDone : RunOutcome::kFailures;
 }
