@@ -8,6 +8,10 @@
 
 using ktora::C_WString;
 
+bool EqualNoCase(wchar_t const* a, int aLength, wchar_t const* b, int bLength) {
+    return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
+}
+
 namespace {
 
 // Wine's long-name lookup faults on paths of about 1,030 characters; names that long have no
@@ -127,13 +131,9 @@ bool IdentityOf(std::wstring const& absolute, FolderId* id) {
     return ok;
 }
 
-bool EqualNoCase(wchar_t const* a, int aLength, wchar_t const* b, int bLength) {
-    return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
-}
-
 bool EqualNoCase(std::wstring const& a, std::wstring const& b) {
-    return EqualNoCase(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                       static_cast<int>(b.size()));
+    return ::EqualNoCase(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                         static_cast<int>(b.size()));
 }
 
 // True when path lies strictly inside folder.
@@ -143,8 +143,8 @@ bool IsInside(std::wstring const& path, std::wstring const& folder) {
         prefix += L'\\';
     }
     return path.size() > prefix.size() &&
-           EqualNoCase(path.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
-                       static_cast<int>(prefix.size()));
+           ::EqualNoCase(path.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                         static_cast<int>(prefix.size()));
 }
 
 std::wstring Parent(std::wstring const& path) {
@@ -293,6 +293,11 @@ C_WString FileCallPath(C_WString const& path, bool always) {
         return path;
     }
     return C_WString(LongForm(full).c_str());
+}
+
+bool IsFolderAt(C_WString const& path) {
+    DWORD attributes = GetFileAttributesW(FileCallPath(path).GetString());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 C_WString MakeCopyCommand(C_WString const& source, C_WString const& target, bool treeOnly) {

@@ -36,6 +36,12 @@ bool HasBadNameCharacter(ktora::C_WString const& text);
 // a folder name can be and no character that a folder name cannot hold.
 bool IsUsableCopyName(ktora::C_WString const& folderName);
 
+// True when path names a folder that exists (at any length).
+bool IsFolderAt(ktora::C_WString const& path);
+
+// Ordinal comparison without regard to case, as Windows compares names; the lengths in units.
+bool EqualNoCase(wchar_t const* a, int aLength, wchar_t const* b, int bLength);
+
 // The form of path that file calls take at any length: paths of MAX_PATH and beyond (all with
 // always) in their absolute \\?\ form (\\?\UNC\ for a share), shorter ones as they are.
 ktora::C_WString FileCallPath(ktora::C_WString const& path, bool always = false);

@@ -13,11 +13,6 @@ using ktora::C_WString;
 
 namespace {
 
-bool CanEnter(C_WString const& folder) {
-    DWORD attributes = GetFileAttributesW(FileCallPath(folder).GetString());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 bool IsSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
 }
@@ -92,17 +87,11 @@ CopyRefusal CheckNames(CopyPlan const& plan) {
     return CopyRefusal::kNone;
 }
 
-bool StartsWithNoCase(std::wstring const& text, std::wstring const& start) {
-    return text.size() >= start.size() &&
-           CompareStringOrdinal(text.c_str(), static_cast<int>(start.size()), start.c_str(),
-                                static_cast<int>(start.size()), TRUE) == CSTR_EQUAL;
-}
-
-bool EndsWithNoCase(std::wstring const& text, std::wstring const& end) {
-    return text.size() >= end.size() &&
-           CompareStringOrdinal(text.c_str() + (text.size() - end.size()),
-                                static_cast<int>(end.size()), end.c_str(),
-                                static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
+// True when text holds part at offset at (without regard to case).
+bool HasNoCase(std::wstring const& text, size_t at, std::wstring const& part) {
+    return at + part.size() <= text.size() &&
+           EqualNoCase(text.c_str() + at, static_cast<int>(part.size()), part.c_str(),
+                       static_cast<int>(part.size()));
 }
 
 // The copy index whose counter text is counter, or -1.
@@ -212,7 +201,7 @@ CopyPlan MakeCopyPlan(CopySettings const& settings, PlanDepth depth) {
     // A drive root ("E:") or a dot path has no last name to name the container after: the
     // container would be no folder, the destination itself or its parent.
     plan.last_name = ktora::common::ktora_GetLastName(plan.source);
-    if (plan.source.Empty() || sourceTooLong || !CanEnter(plan.source) ||
+    if (plan.source.Empty() || sourceTooLong || !IsFolderAt(plan.source) ||
         !IsUsableCopyName(plan.last_name)) {
         return refuse(CopyRefusal::kBadSource);
     }
@@ -270,15 +259,15 @@ ExistingTargets FindExistingTargets(CopyPlan const& plan) {
     if (h == INVALID_HANDLE_VALUE) {
         // No container (or no folder below it) yet, or a file in its place: nothing to write
         // over. A folder that is there but cannot be listed leaves the answer open.
-        found.known = !CanEnter(C_WString(folder.c_str()));
+        found.known = !IsFolderAt(C_WString(folder.c_str()));
     } else {
         do {
             std::wstring name = data.cFileName;
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
                 continue;
             }
-            if (name.size() <= head.size() + tail.size() || !StartsWithNoCase(name, head) ||
-                !EndsWithNoCase(name, tail)) {
+            if (name.size() <= head.size() + tail.size() || !HasNoCase(name, 0, head) ||
+                !HasNoCase(name, name.size() - tail.size(), tail)) {
                 continue;
             }
             int index = IndexOfCounter(
@@ -291,7 +280,7 @@ ExistingTargets FindExistingTargets(CopyPlan const& plan) {
                 for (wchar_t& c : deeper) {
                     c = IsSeparator(c) ? L'\\' : c;
                 }
-                if (!CanEnter(C_WString(deeper.c_str()))) {
+                if (!IsFolderAt(C_WString(deeper.c_str()))) {
                     continue;
                 }
             }

@@ -17,11 +17,6 @@ using ktora::common::Pointer;
 
 namespace {
 
-bool CanEnter(C_WString const& folder) {
-    DWORD attributes = GetFileAttributesW(FileCallPath(folder).GetString());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // True when the code page holds the line exactly (no "?" or look-alike put in).
 bool CodePageHolds(C_WString const& line) {
     int length = line.Length();
@@ -97,7 +92,7 @@ Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int 
     }
     ktora::common::ktora_CreateDirectory(FileCallPath(plan.container),
                                          ktora::common::kDirectoryModeAll);
-    if (!CanEnter(plan.container)) {
+    if (!IsFolderAt(plan.container)) {
         front.Tell(kTellBadDestination, kTitleMessage);
         return Pointer<CopyState>();
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ktora/file/C_IniFile.h"
+#include "ktora/file/C_WIniFile.h"
 #include "ktora/string/C_Integer.h"
 
 using ktora::C_String;
@@ -85,12 +86,9 @@ bool DecodeUnicode(std::string const& bytes, std::wstring* text) {
     return true;
 }
 
-// The key lines of a decoded profile, by the settings-file rules: a line ends at CR LF, LF or
-// a lone CR; lines starting with "#" or a space hold no key; the key runs to the first space
-// or "="; an "=" must follow before the value, which runs to the line's end. The first line
-// holding the key counts. Empty when the key is missing.
+// The value of key in a decoded profile, by the settings-file rules (a line ends at CR LF, LF
+// or a lone CR; the first line holding the key counts). Empty when the key is missing.
 C_WString ValueIn(std::wstring const& text, wchar_t const* key) {
-    const std::wstring wanted = key;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find_first_of(L"\r\n", start);
@@ -99,26 +97,9 @@ C_WString ValueIn(std::wstring const& text, wchar_t const* key) {
         }
         std::wstring line = text.substr(start, end - start);
         start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
-        line = line.substr(0, line.find(L'\0'));
-        if (line.empty() || line[0] == L'#' || line[0] == L' ') {
-            continue;
-        }
-        size_t keyLength = line.find_first_of(L" =");
-        if (keyLength == std::wstring::npos || line.compare(0, keyLength, wanted) != 0 ||
-            keyLength != wanted.size()) {
-            continue;
-        }
-        size_t i = keyLength;
-        bool equals = false;
-        for (; i < line.size(); ++i) {
-            if (line[i] == L'=') {
-                equals = true;
-            } else if (line[i] != L' ' && equals) {
-                break;
-            }
-        }
-        if (equals) {
-            return C_WString(line.substr(i).c_str());
+        size_t value = 0;
+        if (ktora::C_WIniFile::ValueOfKeyLine(line, key, &value)) {
+            return C_WString(line.substr(value).c_str());
         }
     }
     return C_WString();

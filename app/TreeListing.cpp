@@ -57,38 +57,34 @@ std::wstring RootOf(C_WString const& folder) {
 
 } // namespace
 
-bool TreeListing::Take(C_WString const& root) {
-    m_Entries.clear();
-    m_nFiles = 0;
-    bool ok = Walk(RootOf(root), std::wstring(),
-                   [this](std::wstring const& path, bool folder, unsigned long long size) {
-                       m_Entries.push_back({Upper(path), folder, size});
-                       m_nFiles += folder ? 0 : 1;
+bool TreeListing::List(std::wstring const& root, std::vector<Entry>* entries, int* files) {
+    entries->clear();
+    *files = 0;
+    bool ok = Walk(root, std::wstring(),
+                   [&](std::wstring const& path, bool folder, unsigned long long size) {
+                       entries->push_back({Upper(path), folder, size});
+                       *files += folder ? 0 : 1;
                    });
-    std::sort(m_Entries.begin(), m_Entries.end(),
-              [](Entry const& a, Entry const& b) { return a.path < b.path; });
+    std::sort(entries->begin(), entries->end(), ByPath);
     return ok;
 }
 
+bool TreeListing::Take(C_WString const& root) {
+    return List(RootOf(root), &m_Entries, &m_nFiles);
+}
+
 bool TreeListing::IsCopiedInto(C_WString const& target, bool foldersOnly) const {
-    std::wstring root = RootOf(target);
-    DWORD attributes = GetFileAttributesW(root.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    if (!IsFolderAt(target)) {
         return false;
     }
     std::vector<Entry> copied;
-    Walk(root, std::wstring(),
-         [&copied](std::wstring const& path, bool folder, unsigned long long size) {
-             copied.push_back({Upper(path), folder, size});
-         });
-    std::sort(copied.begin(), copied.end(),
-              [](Entry const& a, Entry const& b) { return a.path < b.path; });
+    int files = 0;
+    List(RootOf(target), &copied, &files);
     for (Entry const& e : m_Entries) {
         if (foldersOnly && !e.folder) {
             continue;
         }
-        auto it = std::lower_bound(copied.begin(), copied.end(), e,
-                                   [](Entry const& a, Entry const& b) { return a.path < b.path; });
+        auto it = std::lower_bound(copied.begin(), copied.end(), e, ByPath);
         if (it == copied.end() || it->path != e.path || it->folder != e.folder ||
             (!e.folder && it->size != e.size)) {
             return false;

@@ -23,6 +23,11 @@ private:
         bool folder = false;
         unsigned long long size = 0;
     };
+    static bool ByPath(Entry const& a, Entry const& b) { return a.path < b.path; }
+    // Every entry below root (a \\?\ path), sorted by path; false when a folder could not be
+    // listed.
+    static bool List(std::wstring const& root, std::vector<Entry>* entries, int* files);
+
     std::vector<Entry> m_Entries; // sorted by path
     int m_nFiles = 0;
 };

@@ -24,6 +24,16 @@ bool ParseIndex(C_WString const& text, int last, int* value) {
     return true;
 }
 
+// 0 or 1 into *on.
+bool ParseSwitch(C_WString const& text, bool* on) {
+    int value = 0;
+    if (!ParseIndex(text, 1, &value)) {
+        return false;
+    }
+    *on = value == 1;
+    return true;
+}
+
 C_WString Option(wchar_t letter) {
     C_WString text(L"/");
     text += letter;
@@ -151,22 +161,16 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
         case L'w':
             s.width_valid = ParseCountText(g.value, &s.width);
             break;
-        case L'e': {
-            int on = 0;
-            ok = ParseIndex(g.value, 1, &on);
-            s.tree_only = on == 1;
+        case L'e':
+            ok = ParseSwitch(g.value, &s.tree_only);
             break;
-        }
         case L'j':
             ok = ParseCountText(g.value, &result.jobs) && result.jobs >= 1 &&
                  result.jobs <= kMaxJobs;
             break;
-        case L'o': {
-            int on = 0;
-            ok = ParseIndex(g.value, 1, &on);
-            s.text_output = on == 1;
+        case L'o':
+            ok = ParseSwitch(g.value, &s.text_output);
             break;
-        }
         default:
             break;
         }

@@ -218,6 +218,35 @@ template <class Ch> C_Time C_IniFileT<Ch>::GetLastModified() {
     return C_Time(static_cast<__int64>(st.st_mtime));
 }
 
+template <class Ch>
+bool C_IniFileT<Ch>::ValueOfKeyLine(const std::basic_string<Ch>& line,
+                                    const std::basic_string<Ch>& key, size_t* valueStart) {
+    // Line text ends at its first NUL, as a C string would.
+    const size_t textLength = std::min(line.find(Ch(0)), line.size());
+    if (key.empty() || textLength == 0 || line[0] == '#' || line[0] == ' ') {
+        return false;
+    }
+    size_t keyLength = 0;
+    while (keyLength < textLength && line[keyLength] != ' ' && line[keyLength] != '=') {
+        ++keyLength;
+    }
+    if (keyLength != key.size() || line.compare(0, keyLength, key) != 0) {
+        return false;
+    }
+    size_t i = keyLength;
+    bool equals = false;
+    while (i < textLength) {
+        if (line[i] == '=') {
+            equals = true;
+        } else if (line[i] != ' ' && equals) {
+            break;
+        }
+        ++i;
+    }
+    *valueStart = i;
+    return equals;
+}
+
 template <class Ch> bool C_IniFileT<Ch>::FindKey(const Units& key, KeyLine* found) {
     if (key.empty() || m_Stream.Seek64(0, 0) != 0) {
         return false;
@@ -226,37 +255,16 @@ template <class Ch> bool C_IniFileT<Ch>::FindKey(const Units& key, KeyLine* foun
     Units line;
     __int64 start = 0;
     __int64 length = 0;
+    size_t value = 0;
     while (scanner.Next(&line, &start, &length)) {
-        // Line text ends at its first NUL, as a C string would; the offsets keep counting
-        // every byte of the line.
-        const size_t textLength = std::min(line.find(Ch(0)), line.size());
-        if (textLength == 0 || line[0] == '#' || line[0] == ' ') {
+        if (!ValueOfKeyLine(line, key, &value)) {
             continue;
         }
-        size_t keyLength = 0;
-        while (keyLength < textLength && line[keyLength] != ' ' && line[keyLength] != '=') {
-            ++keyLength;
-        }
-        if (keyLength != key.size() || line.compare(0, keyLength, key) != 0) {
-            continue;
-        }
-        size_t i = keyLength;
-        bool equals = false;
-        while (i < textLength) {
-            if (line[i] == '=') {
-                equals = true;
-            } else if (line[i] != ' ' && equals) {
-                break;
-            }
-            ++i;
-        }
-        if (!equals) {
-            continue;
-        }
+        // The offsets keep counting every byte of the line, NULs included.
         found->lineStart = start;
         found->lineLength = length;
-        found->valueStart = static_cast<__int64>(i * sizeof(Ch));
-        found->value = line.substr(i, textLength - i);
+        found->valueStart = static_cast<__int64>(value * sizeof(Ch));
+        found->value = line.substr(value, std::min(line.find(Ch(0)), line.size()) - value);
         return true;
     }
     return false;

@@ -73,6 +73,12 @@ public:
     int IsLocked() const { return m_nLockLength != -1; }
 
     int IsLastError() const { return m_bLastError; }
+
+    // The line rule on its own, for text that is not in a file of this kind: true when line
+    // (without its line end) holds key, with the value's offset in units in *valueStart; the
+    // value runs to the line's end or its first NUL.
+    static bool ValueOfKeyLine(const std::basic_string<Ch>& line, const std::basic_string<Ch>& key,
+                               size_t* valueStart);
     void ClearLastError() { m_bLastError = 0; }
 
 protected:
