@@ -201,7 +201,8 @@ std::string CompareTrees(const std::wstring& source, const std::wstring& copy,
             return "attributes of " + Narrow(rel) + ": " +
                    std::to_string(found->second.attributes & mask) + " instead of " +
                    std::to_string(expected);
-        if (CompareFileTime(&found->second.written, &item.written) != 0)
+        if ((rules.folderTimes || !(item.attributes & FILE_ATTRIBUTE_DIRECTORY)) &&
+            CompareFileTime(&found->second.written, &item.written) != 0)
             return "time of " + Narrow(rel);
         if (!(item.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
             GetFile(source + L"\\" + rel) != GetFile(copy + L"\\" + rel))

@@ -35,6 +35,7 @@ struct CompareRules {
     bool readOnlyKept = true; // the read-only attribute is expected as in the source
     bool subfolders = true;   // subfolders are expected
     bool emptyFolders = true; // folders without copied files are expected
+    bool folderTimes = true;  // folders carry their source's last-write time
 };
 // Empty when `copy` matches `source` (bytes, attributes, last-write times, no extra entries);
 // otherwise a description of the first difference.

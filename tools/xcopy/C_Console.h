@@ -25,7 +25,7 @@ public:
     void Flush();
 
     // Lets a waiting question give up when `flag` is set (checked every 50 ms).
-    void SetAbortFlag(const std::atomic<bool>* flag) { m_pAbort = flag; }
+    void SetAbortFlag(const std::atomic<int>* flag) { m_pAbort = flag; }
 
     // Shows a question and returns the first letter of the answer, upper case, from the
     // letters in `choices`; asks again on anything else. 0 when input has ended.
@@ -48,7 +48,7 @@ private:
     bool m_bInConsole = false;
     bool m_bInputEnded = false;
     DWORD m_dwLastFlush = 0;
-    const std::atomic<bool>* m_pAbort = nullptr;
+    const std::atomic<int>* m_pAbort = nullptr;
 };
 
 } // namespace xcopy

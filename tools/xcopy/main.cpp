@@ -6,18 +6,20 @@
 
 #include <windows.h>
 
+#include <imm.h>
+
 #include <atomic>
 #include <cstdlib>
 
 namespace {
 
-std::atomic<bool> g_abort{false};
+std::atomic<int> g_abort{0};
 HANDLE g_mainThread = nullptr;
 
 // Gives the main thread a bounded time to stop on its own (it checks the flag between blocks
 // and while waiting for an answer); if it is stuck in a system call, the process ends here.
 void StopSoon() {
-    g_abort.store(true);
+    g_abort.store(1);
     if (!g_mainThread)
         return;
     if (WaitForSingleObject(g_mainThread, 3000) == WAIT_TIMEOUT)
@@ -26,7 +28,7 @@ void StopSoon() {
 
 BOOL WINAPI OnConsoleControl(DWORD type) {
     if (type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT) {
-        g_abort.store(true);
+        g_abort.store(1);
         return TRUE;
     }
     StopSoon();
@@ -44,6 +46,9 @@ LRESULT CALLBACK CloseWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 // A console program has no window of its own that a caller could ask to close; this hidden
 // top-level window takes that request (WM_CLOSE) and turns it into an interruption.
 DWORD WINAPI CloseWindowThread(void*) {
+    // Without an IME the thread gets no default IME window, which a caller looking for the
+    // process's first window could find before this one and ask in vain.
+    ImmDisableIME(0);
     WNDCLASSW wc{};
     wc.lpfnWndProc = CloseWndProc;
     wc.hInstance = GetModuleHandleW(nullptr);

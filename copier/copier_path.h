@@ -1,9 +1,9 @@
-// Path helpers of xcopy.exe: full paths, the long-path form, joining and containment.
+// Path helpers of the tree copier: full paths, the long-path form, joining and containment.
 #pragma once
 
 #include <string>
 
-namespace xcopy {
+namespace copier {
 
 // The full path of `path` (relative to the current folder), or empty on failure.
 std::wstring FullPath(const std::wstring& path);
@@ -53,4 +53,4 @@ bool IsFolderSameOrInside(const std::wstring& inner, const std::wstring& outer);
 // Creates a folder and its missing parents; true when it exists as a folder afterwards.
 bool CreateFolderTree(const std::wstring& fullPath);
 
-} // namespace xcopy
+} // namespace copier

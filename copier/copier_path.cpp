@@ -1,4 +1,4 @@
-#include "tools/xcopy/xcopy_path.h"
+#include "copier/copier_path.h"
 
 #include "ktora/file/ktora_file.h"
 #include "ktora/string/C_WString.h"
@@ -7,7 +7,7 @@
 
 #include <vector>
 
-namespace xcopy {
+namespace copier {
 
 std::wstring FullPath(const std::wstring& path) {
     if (path.empty())
@@ -122,4 +122,4 @@ bool CreateFolderTree(const std::wstring& fullPath) {
            1;
 }
 
-} // namespace xcopy
+} // namespace copier
