@@ -483,7 +483,10 @@ void C_TreeCopier::CopyOne(const std::wstring& rel, const std::wstring& srcPath,
         return;
     if (m_pObserver)
         m_pObserver->FileStarting(rel);
-    if (data.dwFileAttributes & (FILE_ATTRIBUTE_SPARSE_FILE | FILE_ATTRIBUTE_ENCRYPTED)) {
+    const unsigned long long size =
+        (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if ((data.dwFileAttributes & (FILE_ATTRIBUTE_SPARSE_FILE | FILE_ATTRIBUTE_ENCRYPTED)) ||
+        size < m_options.wholeBelow) {
         CopyWhole(srcPath, data, mask);
     } else {
         // GENERIC_READ carries READ_CONTROL: the security is read through this handle.
@@ -618,6 +621,13 @@ void C_TreeCopier::CopyWhole(const std::wstring& srcPath, const WIN32_FIND_DATAW
                 if (s.error == ERROR_REQUEST_ABORTED)
                     s.error = ERROR_OPERATION_ABORTED;
                 return;
+            }
+            // Not every system calls the progress routine: the rest is counted here.
+            const unsigned long long size =
+                (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            if (size > progress.done) {
+                m_nBytes.fetch_add(size - progress.done);
+                m_results[static_cast<size_t>(t)].bytes += size - progress.done;
             }
             if (m_options.security && !securityError &&
                 !SetFileSecurityW(s.path.c_str(), kSecurityParts, m_security.data()))

@@ -53,6 +53,8 @@ struct CopyOptions {
     bool askOverwrite = false;   // the observer is asked before an existing file is replaced
     bool folderTimes = false;    // folders made take the source folder's times
     int writers = 1;             // writer threads, 1..8
+    // Files smaller than this go per target through CopyFileExW (0: none do).
+    unsigned long long wholeBelow = 0;
     unsigned long progressMs = 500;
 };
 
