@@ -3,7 +3,9 @@
 # read once, written N times) with 1..8 writer threads, against N walks of the same copier into
 # one target each and N bare CopyFileW walks; on a 1,000-file tree and on one large file, and
 # with small files sent per target through CopyFileExW. The copying process's rchar (bytes its
-# reads returned, start-up included) is shown for the large file.
+# reads returned, start-up included, last value sampled every 20 ms) is shown beside each: on
+# the tree it tells one read from eight; on the large file the one-walk rows stayed below the
+# file's size under Wine 8 here, so there only tests/copier's count of ReadFile bytes proves it.
 # Usage: scripts/bench-copier.sh [targets] [rounds] [large file MiB]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
