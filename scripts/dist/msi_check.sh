@@ -6,7 +6,8 @@
 # features entry and Explorer's folder menu entry (its command, started for a folder, opens the
 # dialog with that folder); the same version again (the same file, or a rebuild of it) is refused;
 # a newer package replaces it in the same folder, with the menu entry; an older one is refused; the
-# uninstall removes what was installed, the menu entry included, and keeps the profile the user
+# uninstall removes what was installed, the menu entry included (also a hand-made one it
+# replaced), and keeps the profile the user
 # made. Run from the repository root.
 set -euo pipefail
 msi=$1 version=$2 rebuilt=$3 newer=$4 newer_version=$5 profiles=$6
@@ -81,6 +82,12 @@ product - || fail "a failed install left the product registered"
 [ ! -e "$start_menu/Kasumido.lnk" ] && [ ! -e "$default_dir" ] ||
     fail "a failed install left files behind"
 
+# A hand-made folder menu entry of the same name, with an icon the package does not write: the
+# install replaces it, the uninstall removes it whole.
+wine reg add 'HKCU\Software\Classes\Directory\shell\Kasumido\command' /ve \
+    /d '"C:\old\Kasumido.exe" "%V"' /f </dev/null >/dev/null 2>&1
+wine reg add 'HKCU\Software\Classes\Directory\shell\Kasumido' /v Icon /d 'C:\old\Kasumido.exe' \
+    /f </dev/null >/dev/null 2>&1
 msiexec /i "$(winpath "$msi")" /qn "INSTALLDIR=$installed_win" || fail "the install failed"
 product "$version" || fail "Apps & features does not show Kasumido $version"
 for f in "${shipped[@]}"; do [ -f "$installed/$f" ] || fail "not installed: $f"; done
