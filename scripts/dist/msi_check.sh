@@ -7,8 +7,7 @@
 # dialog with that folder); the same version again (the same file, or a rebuild of it) is refused;
 # a newer package replaces it in the same folder, with the menu entry; an older one is refused; the
 # uninstall removes what was installed, the menu entry included (also a hand-made one it
-# replaced), and keeps the profile the user
-# made. Run from the repository root.
+# replaced), and keeps the profile the user made. Run from the repository root.
 set -euo pipefail
 msi=$1 version=$2 rebuilt=$3 newer=$4 newer_version=$5 profiles=$6
 upgrade_code=$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/{\1}/p' scripts/dist/Kasumido.wxs)
