@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 #include <shobjidl.h>
 
+#include <string>
 #include <vector>
 
 #include "app/CopyPlan.h"
@@ -11,6 +12,7 @@
 #include "app/CopyMessages.h"
 #include "app/CopyRun.h"
 #include "app/Profile.h"
+#include "app/StartFolder.h"
 #include "app/resource.h"
 #include "ktora/file/C_Find.h"
 #include "ktora/thread/C_FunctionTypeMemberA1.h"
@@ -59,6 +61,38 @@ C_WString TimeLeft(long long milliseconds) {
     }
     return C_WString::Stringf(L"残り約 %d 時間 %d 分", static_cast<int>(minutes / 60),
                               static_cast<int>(minutes % 60));
+}
+
+std::wstring ReadWindowText(HWND hwnd) {
+    int length = GetWindowTextLengthW(hwnd);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    GetWindowTextW(hwnd, buffer.data(), static_cast<int>(buffer.size()));
+    return buffer.data();
+}
+
+// Profiles come from list\ below the current folder. Started where there is none (from
+// Explorer's folder menu, which cannot choose the working folder), from list\ beside the program.
+C_WString FindProfileFolder() {
+    ktora::C_Find find;
+    if (find.SetVtlDir(C_WString(L"list"))) {
+        return C_WString(L"list");
+    }
+    std::vector<wchar_t> module(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length =
+            GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
+        if (length == 0) {
+            return C_WString(L"list");
+        }
+        if (length < module.size()) {
+            break;
+        }
+        module.resize(module.size() * 2, L'\0');
+    }
+    std::wstring folder(module.data());
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    folder += L"list";
+    return C_WString(folder.c_str());
 }
 
 } // namespace
@@ -129,13 +163,56 @@ int C_App::Initialize() {
         }
     }
 
+    ApplyReadingOrder();
+    // A folder on the command line (Explorer's folder menu) is the source. The destination
+    // stays the user's: the source's own parent would make the container the source itself.
+    C_WString startFolder;
+    bool startedWithFolder = StartFolderFromCommandLine(GetCmdLine(), &startFolder);
+    if (startedWithFolder) {
+        SetDlgItemTextW(m_hDialog, IDC_SRC, startFolder.GetString());
+    }
+
     RECT client = {};
     GetClientRect(m_hDialog, &client);
     SIZE pos = ktora::GetWindowCenter(client.right - client.left, client.bottom - client.top);
     SetWindowPos(m_hDialog, nullptr, pos.cx, pos.cy, 0, 0, SWP_NOSIZE);
     ShowWindow(m_hDialog, SW_SHOW);
+    // Through the dialog manager, so that the default button follows the focus.
+    SendMessageW(
+        m_hDialog, WM_NEXTDLGCTL,
+        reinterpret_cast<WPARAM>(GetDlgItem(m_hDialog, startedWithFolder ? IDC_DEST : IDC_SRC)),
+        TRUE);
     UpdatePreview();
     return 1;
+}
+
+void C_App::ApplyReadingOrder() {
+    // The template's controls as created, so that a label without an ID is found by its text.
+    std::vector<HWND> created;
+    for (HWND child = GetWindow(m_hDialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        created.push_back(child);
+    }
+    HWND previous = HWND_TOP;
+    for (OrderedControl const& row : kReadingOrder) {
+        HWND control = nullptr;
+        if (row.id != -1) {
+            control = GetDlgItem(m_hDialog, row.id);
+        } else {
+            for (HWND child : created) {
+                if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF && ReadWindowText(child) == row.text) {
+                    control = child;
+                    break;
+                }
+            }
+        }
+        if (control == nullptr) {
+            continue; // a row whose control this template does not have
+        }
+        SetWindowPos(control, previous, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        previous = control;
+    }
 }
 
 LRESULT C_App::WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM& lParam) {
@@ -185,9 +262,12 @@ void C_App::OnCommand(int id, int code) {
         break;
     case IDC_BROWSE_SRC:
     case IDC_BROWSE_DEST: {
+        // Owned by the dialog, which waits while it is open. Cancelled, or a place without a
+        // folder path: the edit keeps what it had.
         C_WString path;
-        ktora::BrowsFolder(&path, nullptr);
-        SetDlgItemTextW(m_hDialog, id == IDC_BROWSE_SRC ? IDC_SRC : IDC_DEST, path.GetString());
+        if (ktora::BrowsFolder(&path, nullptr, m_hDialog)) {
+            SetDlgItemTextW(m_hDialog, id == IDC_BROWSE_SRC ? IDC_SRC : IDC_DEST, path.GetString());
+        }
         break;
     }
     case IDC_TXT_ENABLE:
@@ -335,8 +415,9 @@ void C_App::UpdatePreview() {
 }
 
 void C_App::FillProfileList() {
+    m_profileFolder = FindProfileFolder();
     ktora::C_Find find;
-    if (!find.SetVtlDir(C_WString(L"list"))) {
+    if (!find.SetVtlDir(m_profileFolder)) {
         return;
     }
     if (!find.Start(C_WString(L"*.txt"), 1)) {
@@ -371,7 +452,8 @@ void C_App::LoadProfile() {
     std::vector<wchar_t> item(static_cast<size_t>(length) + 1, L'\0');
     SendDlgItemMessageW(m_hDialog, IDC_PROFILES, CB_GETLBTEXT, static_cast<WPARAM>(index),
                         reinterpret_cast<LPARAM>(item.data()));
-    C_WString path(L"list\\");
+    C_WString path = m_profileFolder;
+    path += L"\\";
     path += item.data();
     ProfileValues values;
     if (!ReadProfile(path, &values)) {

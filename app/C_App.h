@@ -10,6 +10,7 @@
 #include "app/CopySettings.h"
 #include "app/CopyState.h"
 #include "app/I_CopyFront.h"
+#include "app/resource.h"
 #include "ktora/string/Pointer.h"
 #include "ktora/thread/C_ThreadEx.h"
 #include "ktora/window/C_MainWnd.h"
@@ -20,6 +21,13 @@ struct IUnknown;
 // Releases a COM interface when its holder goes.
 struct ComRelease {
     void operator()(IUnknown* object) const;
+};
+
+// One control of the main dialog: by its ID, or, for the template's labels and group boxes
+// that have none (ID -1), by its text.
+struct OrderedControl {
+    int id;
+    wchar_t const* text = nullptr; // only for ID -1
 };
 
 // Kasumido's application object: the main dialog, its commands and the copy run.
@@ -41,6 +49,54 @@ public:
     CopySettings ReadSettings() const;
     void ShowSettings(CopySettings const& settings);
 
+    // Every control of the dialog in reading order, row by row, as the dialog orders them at
+    // start-up (the template keeps its own order): Tab walks the dialog as it reads, and a
+    // screen reader names each edit and combo box after the label just before it.
+    static constexpr OrderedControl kReadingOrder[] = {
+        {-1, L"コピー元"},
+        {IDC_SRC},
+        {IDC_BROWSE_SRC},
+        {-1, L"コピー先"},
+        {IDC_DEST},
+        {IDC_BROWSE_DEST},
+        {-1, L"フォルダ名設定"},
+        {-1, L"連結文字その１"},
+        {IDC_DIR_CAT1},
+        {-1, L"連結文字その２"},
+        {IDC_DIR_CAT2},
+        {-1, L"種類"},
+        {IDC_DIR_TYPE},
+        {-1, L"フォルダ名生成ルール"},
+        {IDC_DIR_RULE},
+        {IDC_DIR_START_LABEL},
+        {IDC_DIR_START},
+        {IDC_DIR_WIDTH_LABEL},
+        {IDC_DIR_WIDTH},
+        {IDC_TREE_ONLY},
+        // Here come the built-in copier's check box (right of フォルダ構成のみ), then the name
+        // list's label, edit and 参照.
+        {-1, L"生成テキストの出力文字設定"},
+        {IDC_TXT_ENABLE},
+        {IDC_TXT_CAT1_LABEL},
+        {IDC_TXT_CAT1},
+        {IDC_TXT_CAT2_LABEL},
+        {IDC_TXT_CAT2},
+        {IDC_TXT_CAT3_LABEL},
+        {IDC_TXT_CAT3},
+        {IDC_TXT_RULE_LABEL},
+        {IDC_TXT_RULE},
+        {IDC_TXT_FRONT_LABEL},
+        {IDC_TXT_FRONT},
+        {IDC_PROFILES},
+        {IDC_LOAD},
+        // The count's text stands after it but comes first: it is what names the count.
+        {-1, L"個コピーを行う"},
+        {IDC_COUNT},
+        {IDC_START},
+        {IDC_PREVIEW_NAMES},
+        {IDC_PREVIEW_LINE},
+    };
+
 private:
     // The dialog's side of a copy run: owned message boxes, the start button's caption, the
     // title, the progress band and the taskbar button.
@@ -58,6 +114,7 @@ private:
     void EndProgress();
     void UpdatePreview();
     void FillProfileList();
+    void ApplyReadingOrder();
     void LoadProfile();
     void SelectRule(int id, int index);
     void WaitForWorker(DWORD milliseconds);
@@ -75,4 +132,6 @@ private:
     std::unique_ptr<ITaskbarList3, ComRelease> m_pTaskbar;
     bool m_bComReady;
     bool m_bRunFailed; // a copy of the current run failed: the taskbar shows the error state
+    // The folder the profile list was filled from; loading reads the same one.
+    ktora::C_WString m_profileFolder;
 };

@@ -73,10 +73,10 @@ SIZE GetWindowCenter(int width, int height) {
     return pos;
 }
 
-int BrowsFolder(C_WString* path, wchar_t* const title) {
+int BrowsFolder(C_WString* path, wchar_t* const title, HWND owner) {
     wchar_t buffer[512] = {};
     BROWSEINFOW info = {};
-    info.hwndOwner = nullptr;
+    info.hwndOwner = owner;
     info.pidlRoot = nullptr;
     info.pszDisplayName = buffer;
     info.lpszTitle = title != nullptr ? title : L"参照元フォルダを選んでください。";

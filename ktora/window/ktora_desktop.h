@@ -13,8 +13,10 @@ namespace ktora {
 
 // Top-left position that centres a box of this size on the primary screen.
 SIZE GetWindowCenter(int width, int height);
-// Lets the user pick a folder; 1 and *path set when one with a file-system path was chosen.
-int BrowsFolder(C_WString* path, wchar_t* const title);
+// Lets the user pick a folder; 1 and *path set when one with a file-system path was chosen,
+// else 0 with *path untouched. With an owner the picker is modal to it (the owner is disabled
+// while it is open).
+int BrowsFolder(C_WString* path, wchar_t* const title, HWND owner = nullptr);
 // A formatted warning box captioned "お知らせ" (text cut to 519 characters).
 void MsgBox(wchar_t const* format, ...);
 // Formats into one shared static buffer of 520 characters (cut to 519) and returns it.

@@ -34,6 +34,11 @@ msibuild "$out" -i "$work/_ForceCodepage.idt"
 for i in "${!profiles[@]}"; do
     msibuild "$out" -q "UPDATE \`File\` SET \`FileName\` = '${profiles[$i]}' WHERE \`File\` = 'profile$i'"
 done
+# Explorer's folder menu: the Japanese label (wixl cannot store it), and the whole key removed with
+# the product ("-": the key with everything in it, also values a hand-made entry had).
+verb='Software\Classes\Directory\shell\Kasumido'
+msibuild "$out" -q "UPDATE \`Registry\` SET \`Value\` = 'Kasumido で複数コピー…' WHERE \`Registry\` = 'VerbLabel'"
+msibuild "$out" -q "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`) VALUES ('VerbRemove', 1, '$verb', '-', 'ExplorerVerb')"
 
 # What the package holds must be exactly the staged release, names and sizes.
 msiinfo export "$out" File | tail -n +4 | awk -F'\t' '{print $3 "\t" $4}' | sort >"$work/held"

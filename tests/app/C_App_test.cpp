@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/C_App.h"
+#include "app/StartFolder.h"
 #include "app/batch_runner.h"
 #include "app/resource.h"
 
@@ -86,4 +87,34 @@ TEST(Dialog, AFolderDroppedOnAPathEditFillsIt) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
+}
+
+TEST(StartFolder, OneFolderArgumentIsTakenAsGiven) {
+    struct Case {
+        wchar_t const* line;   // after the program's name
+        wchar_t const* folder; // nullptr: none taken
+    };
+    const Case cases[] = {
+        {L"\"C:\\My Photos\\2024\"", L"C:\\My Photos\\2024"}, // as Explorer's %V gives it
+        {L"C:\\data", L"C:\\data"},
+        {L"\"C:\\data\\\"", L"C:\\data\\"},               // typed in cmd: the backslash stays one
+        {L"  \"D:\\写真\"\t/x /y ", L"D:\\写真"},         // switches are ignored
+        {L"C:\\missing\\folder", L"C:\\missing\\folder"}, // not looked at here
+        {L"C:\\\"My Photos\"", L"C:\\My Photos"},         // quotes anywhere are removed
+        {L"", nullptr},
+        {L"   ", nullptr},
+        {L"\"\"", nullptr},
+        {L"/s C:\\data", L"C:\\data"},
+        {L"C:\\My Photos", nullptr}, // unquoted with a space: two arguments, none taken
+        {L"C:\\a C:\\b", nullptr},
+        {L"/only /switches", nullptr},
+    };
+    for (Case const& c : cases) {
+        ktora::C_WString folder(L"before");
+        bool taken = StartFolderFromCommandLine(c.line, &folder);
+        EXPECT_EQ(c.folder != nullptr, taken) << testing::PrintToString(std::wstring(c.line));
+        EXPECT_EQ(std::wstring(c.folder != nullptr ? c.folder : L"before"), folder.GetString())
+            << testing::PrintToString(std::wstring(c.line));
+    }
+    EXPECT_FALSE(StartFolderFromCommandLine(nullptr, nullptr));
 }

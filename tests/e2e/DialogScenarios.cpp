@@ -1,11 +1,13 @@
 // The dialog as built: its template and icon in the executable, the controls as laid out
 // and their start values, the text group switch and the folder pickers.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "ScenarioHelpers.h"
+#include "app/C_App.h"
 
 namespace e2e {
 
@@ -17,6 +19,8 @@ struct ControlWant {
     wchar_t const* text;
     int x, y, w, h;
     DWORD style; // as the template stores it
+    // Edits and combo boxes: the text of the label that names it (null: it has none).
+    wchar_t const* label = nullptr;
 };
 
 const DWORD kDefButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
@@ -32,39 +36,39 @@ const ControlWant kTemplate[] = {
     {-1, L"Static", L"連結文字その１", 27, 94, 51, 8, kLabel},
     {-1, L"Static", L"連結文字その２", 159, 95, 51, 8, kLabel},
     {-1, L"Static", L"種類", 301, 95, 17, 8, kLabel},
-    {1001, L"Edit", L"", 217, 92, 40, 14, kEdit},
-    {1002, L"Edit", L"", 89, 91, 40, 14, kEdit},
+    {1001, L"Edit", L"", 217, 92, 40, 14, kEdit, L"連結文字その２"},
+    {1002, L"Edit", L"", 89, 91, 40, 14, kEdit, L"連結文字その１"},
     {-1, L"Static", L"フォルダ名生成ルール", 24, 124, 68, 8, kLabel},
     {-1, L"Static", L"コピー元", 19, 20, 27, 8, kLabel},
-    {1005, L"Edit", L"", 59, 18, 275, 14, kEdit},
-    {1006, L"Edit", L"", 59, 45, 275, 14, kEdit},
+    {1005, L"Edit", L"", 59, 18, 275, 14, kEdit, L"コピー元"},
+    {1006, L"Edit", L"", 59, 45, 275, 14, kEdit, L"コピー先"},
     {1007, L"Button", L"参照", 347, 18, 50, 14, kButton},
     {1008, L"Button", L"参照", 347, 46, 50, 14, kButton},
-    {1009, L"Edit", L"", 240, 254, 40, 14, kEdit},
+    {1009, L"Edit", L"", 240, 254, 40, 14, kEdit, L"個コピーを行う"},
     {-1, L"Static", L"個コピーを行う", 287, 257, 52, 8, kLabel},
-    {1015, L"ComboBox", nullptr, 40, 225, 166, 72, kList},
+    {1015, L"ComboBox", nullptr, 40, 225, 166, 72, kList, L"テキスト文字生成ルール"},
     {1023, L"Static", L"テキスト文字生成ルール", 20, 211, 77, 8, kLabel},
     {1020, L"Static", L"連結文字その１", 23, 184, 51, 8, kLabel},
     {1021, L"Static", L"連結文字その２", 155, 184, 51, 8, kLabel},
     {1022, L"Static", L"連結文字その３", 281, 184, 51, 8, kLabel},
-    {1011, L"Edit", L"", 213, 182, 48, 14, kEdit},
-    {1012, L"Edit", L"", 81, 182, 48, 14, kEdit},
-    {1013, L"Edit", L"", 339, 182, 48, 14, kEdit},
+    {1011, L"Edit", L"", 213, 182, 48, 14, kEdit, L"連結文字その２"},
+    {1012, L"Edit", L"", 81, 182, 48, 14, kEdit, L"連結文字その１"},
+    {1013, L"Edit", L"", 339, 182, 48, 14, kEdit, L"連結文字その３"},
     {-1, L"Static", L"コピー先", 20, 46, 27, 8, kLabel},
-    {1014, L"ComboBox", nullptr, 102, 123, 169, 72, kList},
-    {1016, L"ComboBox", nullptr, 329, 93, 70, 72, kList},
+    {1014, L"ComboBox", nullptr, 102, 123, 169, 72, kList, L"フォルダ名生成ルール"},
+    {1016, L"ComboBox", nullptr, 329, 93, 70, 72, kList, L"種類"},
     {-1, L"Button", L"フォルダ名設定", 7, 68, 406, 81, kGroup},
     {-1, L"Button", L"生成テキストの出力文字設定", 7, 158, 405, 89, kGroup},
     {1024, L"Static", L"必ず先頭に挿入する文字", 233, 228, 82, 8, kLabel},
-    {1018, L"Edit", L"", 320, 225, 81, 14, kEdit},
+    {1018, L"Edit", L"", 320, 225, 81, 14, kEdit, L"必ず先頭に挿入する文字"},
     {1004, L"ComboBox", nullptr, 16, 254, 143, 33, kList | CBS_SORT},
     {2, L"Button", L"読み込む", 169, 252, 42, 16, kButton},
     {1019, L"Button", L"コピー先にテキストを生成する", 295, 168, 106, 10, kCheck},
     // Added in free space: number options, structure only, and the preview band.
     {1032, L"Static", L"開始番号", 282, 125, 32, 8, kLabel},
-    {1033, L"Edit", L"", 316, 122, 38, 13, kEdit},
+    {1033, L"Edit", L"", 316, 122, 38, 13, kEdit, L"開始番号"},
     {1034, L"Static", L"桁数", 360, 125, 17, 8, kLabel},
-    {1035, L"Edit", L"", 379, 122, 20, 13, kEdit},
+    {1035, L"Edit", L"", 379, 122, 20, 13, kEdit, L"桁数"},
     {1036, L"Button", L"フォルダ構成のみ", 102, 137, 110, 10, kCheck},
     {1030, L"Static", L"", 16, 272, 334, 9, kLabel | SS_NOPREFIX | SS_ENDELLIPSIS},
     {1031, L"Static", L"", 16, 282, 334, 9, kLabel | SS_NOPREFIX | SS_ENDELLIPSIS},
@@ -286,6 +290,9 @@ void ScenarioDialog() {
         return;
     }
     HWND dialog = k.Dialog();
+    // The focus starts in the source, and the start button stays the default.
+    CHECK(WaitUntil([&] { return k.Focus() == k.Item(IDC_SRC); }, 5000));
+    CHECK_EQ_I(MAKELONG(IDC_START, DC_HASDEFID), SendMessageW(dialog, DM_GETDEFID, 0, 0));
     // MapDialogRect does not work across processes: the dialog's base units follow from its
     // client size (423 x 294 units), and must reproduce that size exactly.
     RECT clientArea = {};
@@ -303,18 +310,41 @@ void ScenarioDialog() {
         rc.bottom = rc.top + MulDiv(c.h, baseY, 8);
         return rc;
     };
-    int index = 0;
+    // The controls in the order the dialog puts them at start-up (reading order, the tab and
+    // z-order), each as the template lays it out.
+    std::vector<HWND> zOrder;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT), ++index) {
-        if (index >= static_cast<int>(sizeof kTemplate / sizeof kTemplate[0])) {
-            Report(__FILE__, __LINE__, "more controls than the template has");
-            break;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        zOrder.push_back(child);
+    }
+    const size_t rows = sizeof C_App::kReadingOrder / sizeof C_App::kReadingOrder[0];
+    CHECK_EQ_I(39, static_cast<long long>(zOrder.size()));
+    CHECK_EQ_I(static_cast<long long>(rows), static_cast<long long>(zOrder.size()));
+    for (size_t index = 0; index < zOrder.size(); ++index) {
+        HWND child = zOrder[index];
+        ControlWant const* found = nullptr;
+        for (ControlWant const& c : kTemplate) {
+            if ((c.id & 0xFFFF) == (GetDlgCtrlID(child) & 0xFFFF) &&
+                (c.id != -1 || TextOf(child) == c.text)) {
+                found = &c;
+            }
         }
-        ControlWant const& want = kTemplate[index];
+        if (found == nullptr) {
+            Report(__FILE__, __LINE__,
+                   "a control the template does not have: " + std::to_string(GetDlgCtrlID(child)));
+            continue;
+        }
+        ControlWant const& want = *found;
+        OrderedControl const* row = index < rows ? &C_App::kReadingOrder[index] : nullptr;
+        if (row == nullptr || row->id != want.id ||
+            (row->id == -1 && std::wstring(row->text) != want.text)) {
+            Report(__FILE__, __LINE__,
+                   "at place " + std::to_string(index) + " of the reading order: " +
+                       std::to_string(want.id) + " " + Utf8(want.text ? want.text : L""));
+        }
         wchar_t cls[32] = {};
         GetClassNameW(child, cls, 32);
         CHECK(_wcsicmp(cls, want.cls) == 0);
-        CHECK_EQ_I(want.id & 0xFFFF, GetDlgCtrlID(child) & 0xFFFF);
         if (want.text != nullptr) {
             // The count and the first number start at 1, the width at 0.
             CHECK_EQ_W(want.id == IDC_COUNT || want.id == IDC_DIR_START ? L"1"
@@ -333,8 +363,21 @@ void ScenarioDialog() {
             CHECK_EQ_I(expected.bottom, actual.bottom);
         }
         CheckStyle(want, child);
+        // A screen reader names an edit or combo box after the static just before it.
+        if (std::wstring(want.cls) == L"Edit" || std::wstring(want.cls) == L"ComboBox") {
+            wchar_t before[32] = {};
+            if (index > 0) {
+                GetClassNameW(zOrder[index - 1], before, 32);
+            }
+            bool afterLabel = _wcsicmp(before, L"Static") == 0;
+            if (afterLabel != (want.label != nullptr) ||
+                (afterLabel && TextOf(zOrder[index - 1]) != want.label)) {
+                Report(__FILE__, __LINE__,
+                       "control " + std::to_string(want.id) + " does not follow its label " +
+                           Utf8(want.label ? want.label : L"(none)"));
+            }
+        }
     }
-    CHECK_EQ_I(39, index);
 
     // Centred on the screen by its client size, and shown.
     RECT window = {}, client = {};
@@ -401,7 +444,58 @@ void ScenarioDialog() {
         }
     }
 
-    // Browsing and cancelling empties the edit.
+    // Tab walks the reading order's tab stops round and round (the text group enabled: then
+    // every control that takes input is one), and reaches every enabled control that does.
+    k.SetChecked(IDC_TXT_ENABLE, true);
+    std::vector<HWND> stops;
+    for (OrderedControl const& row : C_App::kReadingOrder) {
+        HWND control = nullptr;
+        for (HWND c : zOrder) {
+            if ((GetDlgCtrlID(c) & 0xFFFF) == (row.id & 0xFFFF) &&
+                (row.id != -1 || TextOf(c) == row.text)) {
+                control = c;
+            }
+        }
+        if (control != nullptr && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) &&
+            IsWindowEnabled(control) && IsWindowVisible(control)) {
+            stops.push_back(control);
+        }
+    }
+    HWND focus = k.Focus();
+    auto at = std::find(stops.begin(), stops.end(), focus);
+    CHECK(at != stops.end());
+    if (at != stops.end()) {
+        size_t place = static_cast<size_t>(at - stops.begin());
+        for (size_t step = 1; step <= stops.size(); ++step) {
+            HWND from = k.Focus();
+            PostMessageW(from, WM_KEYDOWN, VK_TAB, 0x000F0001);
+            PostMessageW(from, WM_KEYUP, VK_TAB, 0xC00F0001);
+            HWND want = stops[(place + step) % stops.size()];
+            if (!WaitUntil([&] { return k.Focus() == want; }, 3000)) {
+                Report(__FILE__, __LINE__,
+                       "Tab from " + std::to_string(GetDlgCtrlID(from)) + " went to " +
+                           std::to_string(GetDlgCtrlID(k.Focus())) + ", not to " +
+                           std::to_string(GetDlgCtrlID(want)));
+                break;
+            }
+        }
+    }
+    for (HWND c : zOrder) {
+        wchar_t cls[32] = {};
+        GetClassNameW(c, cls, 32);
+        bool input =
+            _wcsicmp(cls, L"Edit") == 0 || _wcsicmp(cls, L"ComboBox") == 0 ||
+            (_wcsicmp(cls, L"Button") == 0 && (GetWindowLongW(c, GWL_STYLE) & 0x0F) != BS_GROUPBOX);
+        if (input && IsWindowEnabled(c) &&
+            std::find(stops.begin(), stops.end(), c) == stops.end()) {
+            Report(__FILE__, __LINE__,
+                   "Tab does not reach control " + std::to_string(GetDlgCtrlID(c)));
+        }
+    }
+    k.SetChecked(IDC_TXT_ENABLE, false);
+
+    // 参照 opens the picker owned by the dialog, which waits while it is open; Cancel (its
+    // button, as a user presses it) leaves the edit as it was.
     for (int button : {IDC_BROWSE_SRC, IDC_BROWSE_DEST}) {
         int edit = button == IDC_BROWSE_SRC ? IDC_SRC : IDC_DEST;
         k.SetText(edit, L"C:\\before");
@@ -412,8 +506,12 @@ void ScenarioDialog() {
             continue;
         }
         CHECK(WaitUntil([&] { return FindPickerPrompt(picker.hwnd) != nullptr; }, 5000));
+        CHECK(GetWindow(picker.hwnd, GW_OWNER) == dialog);
+        CHECK(!IsWindowEnabled(dialog));
         k.Press(picker, IDCANCEL);
-        CHECK(k.WaitText(edit, L"", 5000));
+        CHECK(WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; }, 5000));
+        CHECK(!k.WaitText(edit, L"", 1000));
+        CHECK_EQ_W(L"C:\\before", k.Text(edit));
     }
     k.Close();
 }

@@ -200,8 +200,12 @@ Kasumido::~Kasumido() {
     }
 }
 
-bool Kasumido::Start(std::wstring const& exe, std::wstring const& workDir) {
+bool Kasumido::Start(std::wstring const& exe, std::wstring const& workDir,
+                     std::wstring const& arguments) {
     std::wstring command = L"\"" + exe + L"\"";
+    if (!arguments.empty()) {
+        command += L" " + arguments;
+    }
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
     STARTUPINFOW si = {};
@@ -259,6 +263,15 @@ void Kasumido::Click(int id) {
 void Kasumido::Key(int id, UINT vk) {
     PostMessageW(Item(id), WM_KEYDOWN, vk, 1);
     PostMessageW(Item(id), WM_KEYUP, vk, 0xC0000001);
+}
+
+HWND Kasumido::Focus() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(m_dialog, nullptr), &info)) {
+        return nullptr;
+    }
+    return info.hwndFocus;
 }
 
 int Kasumido::ComboSel(int id) const {

@@ -100,8 +100,10 @@ public:
     Kasumido(Kasumido const&) = delete;
     Kasumido& operator=(Kasumido const&) = delete;
 
-    // Starts the program in workDir and waits for its dialog with its controls.
-    bool Start(std::wstring const& exe, std::wstring const& workDir);
+    // Starts the program in workDir (arguments appended to its command line as they stand)
+    // and waits for its dialog with its controls.
+    bool Start(std::wstring const& exe, std::wstring const& workDir,
+               std::wstring const& arguments = std::wstring());
     HWND Dialog() const { return m_dialog; }
     HWND Item(int id) const { return GetDlgItem(m_dialog, id); }
 
@@ -109,6 +111,8 @@ public:
     std::wstring Text(int id) const;
     void Click(int id);
     void Key(int id, UINT vk);
+    // The control that has the keyboard focus in the program's dialog thread, or null.
+    HWND Focus() const;
     int ComboSel(int id) const;
     int ComboCount(int id) const;
     std::wstring ComboItem(int id, int index) const;

@@ -1,8 +1,10 @@
-// Profiles from the "list" folder: listing, loading by button and by Escape.
+// Profiles from the "list" folder: listing, loading by button and by Escape; started with a
+// folder elsewhere, as Explorer's folder menu starts it.
 #include <string>
 #include <vector>
 
 #include "ScenarioHelpers.h"
+#include "app/CopyMessages.h"
 
 namespace e2e {
 
@@ -100,6 +102,32 @@ void ScenarioProfiles() {
     std::string bytes;
     CHECK(ReadBytes(list + L"\\日本語.txt", &bytes) && bytes.empty());
     k.Close();
+
+    // Started with a folder (a missing one, typed in cmd with a trailing backslash) in a folder
+    // without list\: the folder fills the source as given, the destination is left to the
+    // user and has the focus, and the profiles are those beside the program.
+    std::wstring program = t / L"program";
+    std::wstring work = t / L"work";
+    std::wstring missing = t / L"無い写真";
+    CreateDirectoryW(program.c_str(), nullptr);
+    CreateDirectoryW((program + L"\\list").c_str(), nullptr);
+    CreateDirectoryW(work.c_str(), nullptr);
+    CHECK(CopyFileW(g_exe.c_str(), (program + L"\\Kasumido.exe").c_str(), FALSE));
+    WriteProfile(program + L"\\list\\beside.txt", {L"dir_cat1=beside"});
+    Kasumido v;
+    if (!v.Start(program + L"\\Kasumido.exe", work, L"\"" + missing + L"\\\" /x")) {
+        return;
+    }
+    CHECK_EQ_W(missing + L"\\", v.Text(IDC_SRC));
+    CHECK_EQ_W(L"", v.Text(IDC_DEST));
+    CHECK(WaitUntil([&] { return v.Focus() == v.Item(IDC_DEST); }, 5000));
+    CHECK_EQ_I(1, v.ComboCount(IDC_PROFILES));
+    CHECK_EQ_W(L"beside.txt", v.ComboItem(IDC_PROFILES, 0));
+    v.Click(IDC_LOAD);
+    CHECK(v.WaitText(IDC_DIR_CAT1, L"beside", 5000));
+    v.SetText(IDC_DEST, work);
+    CHECK(v.WaitText(IDC_PREVIEW_NAMES, kTellBadSource, 5000));
+    v.Close();
 }
 
 } // namespace e2e
