@@ -14,8 +14,7 @@ std::string ToCodePageBytes(wchar_t const* text, int length, unsigned codePage, 
     char const* fallback = "?";
     BOOL* used = &usedDefault;
     // UTF-8, UTF-7 and a few others take neither the flag nor a default character.
-    if (codePage == CP_UTF8 || codePage == CP_UTF7 ||
-        (codePage == CP_ACP && GetACP() == CP_UTF8)) {
+    if (codePage == CP_UTF8 || codePage == CP_UTF7 || (codePage == CP_ACP && GetACP() == CP_UTF8)) {
         flags = 0;
         fallback = nullptr;
         used = nullptr;

@@ -114,9 +114,8 @@ struct FolderId {
 
 // A handle for queries only (no access asked), links followed.
 HANDLE OpenFolder(std::wstring const& absolute) {
-    std::wstring name = absolute.size() > static_cast<size_t>(kMaxShortFolderUnits)
-                            ? LongForm(absolute)
-                            : absolute;
+    std::wstring name =
+        absolute.size() > static_cast<size_t>(kMaxShortFolderUnits) ? LongForm(absolute) : absolute;
     return CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }

@@ -56,9 +56,8 @@ CopyRefusal CheckNames(CopyPlan const& plan) {
         return CopyRefusal::kBadJoiningText;
     }
     // A line break would write lines of its own into outinfo.txt.
-    if (plan.text_output &&
-        (HasControlCharacter(t.txt_cat1) || HasControlCharacter(t.txt_cat2) ||
-         HasControlCharacter(t.txt_cat3) || HasControlCharacter(t.txt_front))) {
+    if (plan.text_output && (HasControlCharacter(t.txt_cat1) || HasControlCharacter(t.txt_cat2) ||
+                             HasControlCharacter(t.txt_cat3) || HasControlCharacter(t.txt_front))) {
         return CopyRefusal::kBadJoiningText;
     }
     // The longest name is the last one: it must fit a folder name and a path, the path in the

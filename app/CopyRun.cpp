@@ -194,8 +194,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
             // The line goes out before the copy is made, so an interrupted copy is listed too.
             C_WString wide = MakeTextLine(naming, folder);
             // "?" for what Shift_JIS cannot hold, never a look-alike letter.
-            ktora::C_String line(
-                ToCodePageBytes(wide.GetString(), wide.Length(), CP_ACP).c_str());
+            ktora::C_String line(ToCodePageBytes(wide.GetString(), wide.Length(), CP_ACP).c_str());
             if (s.out_info.IsOpen()) {
                 if (s.out_info.WriteLineA(line) < line.Length() + 2) {
                     s.out_info_lost = true; // a full disk, for instance

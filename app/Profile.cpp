@@ -176,11 +176,11 @@ void Fill(std::function<C_WString(char const*)> const& text,
     }
     int value = 0;
     v.dir_start = text("dir_start");
-    v.bad_start = !v.dir_start.Empty() && !(ParseCountText(v.dir_start, &value) && value >= 0 &&
-                                            value <= kFirstNumberMax);
+    v.bad_start = !v.dir_start.Empty() &&
+                  !(ParseCountText(v.dir_start, &value) && value >= 0 && value <= kFirstNumberMax);
     v.dir_width = text("dir_width");
-    v.bad_width = !v.dir_width.Empty() && !(ParseCountText(v.dir_width, &value) && value >= 0 &&
-                                            value <= kNumberWidthMax);
+    v.bad_width = !v.dir_width.Empty() &&
+                  !(ParseCountText(v.dir_width, &value) && value >= 0 && value <= kNumberWidthMax);
     v.dir_tree_only_text = text("dir_tree_only");
     v.bad_tree_only = !v.dir_tree_only_text.Empty() &&
                       !(ParseCountText(v.dir_tree_only_text, &value) && (value == 0 || value == 1));
