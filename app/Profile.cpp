@@ -31,6 +31,7 @@ HANDLE OpenProfileFile(C_WString const& path) {
     if (name.size() >= 4 && (name[0] == L'\\' || name[0] == L'/') &&
         (name[1] == L'\\' || name[1] == L'/') && name[2] == L'.' &&
         (name[3] == L'\\' || name[3] == L'/')) {
+        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     HANDLE h = CreateFileW(path.GetString(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -42,6 +43,7 @@ HANDLE OpenProfileFile(C_WString const& path) {
     if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         CloseHandle(h);
+        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     return h;
@@ -190,8 +192,17 @@ void Fill(std::function<C_WString(char const*)> const& text,
 
 } // namespace
 
-bool ReadProfile(C_WString const& path, ProfileValues* values) {
+bool ReadProfile(C_WString const& path, ProfileValues* values, bool createMissing) {
     HANDLE h = OpenProfileFile(path);
+    if (h == INVALID_HANDLE_VALUE && createMissing && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        // Made as a new file only: whatever the name opens instead is looked at again.
+        HANDLE made = CreateFileW(path.GetString(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (made != INVALID_HANDLE_VALUE) {
+            CloseHandle(made);
+            h = OpenProfileFile(path);
+        }
+    }
     if (h == INVALID_HANDLE_VALUE) {
         return false;
     }

@@ -38,9 +38,11 @@ struct ProfileValues {
     std::vector<ktora::C_WString> ignored;
 };
 
-// Reads the profile at path. False when it cannot be opened as an existing file: a missing
-// name is never created, and a device (com1, \\.\...) or folder is never read.
-bool ReadProfile(ktora::C_WString const& path, ProfileValues* values);
+// Reads the profile at path. Only a file on a disk is read: a device (com1, \\.\...) or a folder
+// gives false. A missing file is created empty and read as such when createMissing is set (the
+// dialog's list names a profile deleted since it was filled), else it gives false (a mistyped
+// name of the batch front).
+bool ReadProfile(ktora::C_WString const& path, ProfileValues* values, bool createMissing = true);
 
 // Applies what the profile sets to the settings, as loading it into the dialog does. A count
 // out of range makes the settings' count invalid: the run refuses it.

@@ -109,7 +109,7 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
     if (hasProfile) {
         // Only a file is read: a device (com1) would block, and a mistyped name is not made.
         ProfileValues values;
-        if (!ReadProfile(profile, &values)) {
+        if (!ReadProfile(profile, &values, false)) {
             *error = L"プロファイルを開けません: ";
             *error += profile;
             *error += L" (cannot open the profile)";
