@@ -188,6 +188,8 @@ TEST(BatchEndToEnd, EveryRefusalHasTheDialogsTextAndExitCodeOne) {
         {t.Args(L"/p \"" + (t.dir / L"nothere.txt") + L"\""), L"プロファイルを開けません"},
         // Devices are no profiles: nothing blocks on a serial port or reads a volume.
         {t.Args(L"/p com1 /l"), L"プロファイルを開けません: com1"},
+        {t.Args(L"/p nul /l"), L"プロファイルを開けません: nul"},
+        {t.Args(L"/p CONIN$ /l"), L"プロファイルを開けません: CONIN$"}, // would wait for keys
         {t.Args(L"/p list\\com1.txt /l"), L"プロファイルを開けません"},
         {t.Args(L"/p \\\\.\\C: /l"), L"プロファイルを開けません"},
         // Names Windows would make otherwise: a trailing dot or blank is dropped.
