@@ -22,10 +22,19 @@ inline constexpr wchar_t kTellSummaryLost[] = L"outinfo.txt を書き込めま�
 inline constexpr wchar_t kTellBadJoiningText[] = L"連結文字に使えない文字が含まれています。";
 inline constexpr wchar_t kTellBadStart[] = L"開始番号が不正です。";
 inline constexpr wchar_t kTellBadWidth[] = L"桁数が不正です。";
+// A folder name would end with a dot or a blank (Windows would drop it).
+inline constexpr wchar_t kTellTrailingDot[] = L"フォルダ名の最後にピリオドや空白は使えません。";
+// A folder-name part over 255 characters, or a target over 32,767.
+inline constexpr wchar_t kTellNameTooLong[] = L"フォルダ名が長すぎます。";
 // Asked after the first question when the container holds folders the run would write into
-// (%d: how many, outinfo.txt counted as one).
+// (%ls: how many folders, or "?" when the container cannot be listed).
 inline constexpr wchar_t kAskOverwrite[] =
     L"コピー先に同じ名前のフォルダが %ls 個あります。上書きしますか？";
+// Put before that question when outinfo.txt is there too and text output is on.
+inline constexpr wchar_t kTellOutInfoRewritten[] = L"outinfo.txt も書き直されます。";
+// Asked instead when outinfo.txt is the only thing the run would write over.
+inline constexpr wchar_t kAskOverwriteOutInfo[] =
+    L"コピー先の outinfo.txt を書き直します。上書きしますか？";
 // Added to the completion message when some outinfo.txt line held characters that Shift_JIS
 // cannot hold.
 inline constexpr wchar_t kTellSummaryInexact[] = L"outinfo.txt に書けない文字を ? にしました。";

@@ -112,10 +112,42 @@ struct FolderId {
     }
 };
 
+// A handle for queries only (no access asked), links followed.
+HANDLE OpenFolder(std::wstring const& absolute) {
+    std::wstring name =
+        absolute.size() > static_cast<size_t>(kMaxShortFolderUnits) ? LongForm(absolute) : absolute;
+    return CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// The path the system reached when it opened absolute, every link on the way followed.
+bool FinalPathOf(std::wstring const& absolute, std::wstring* result) {
+    HANDLE h = OpenFolder(absolute);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    std::vector<wchar_t> buffer(MAX_PATH + 1, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n >= buffer.size()) {
+        buffer.assign(n + 1, L'\0');
+        n = GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    CloseHandle(h);
+    if (n == 0 || n >= buffer.size()) {
+        return false;
+    }
+    std::wstring path(buffer.data(), n);
+    while (path.size() > 3 && path.back() == L'\\') {
+        path.pop_back();
+    }
+    *result = StripLongPrefix(path);
+    return true;
+}
+
 bool IdentityOf(std::wstring const& absolute, FolderId* id) {
-    std::wstring name = absolute.size() >= MAX_PATH ? LongForm(absolute) : absolute;
-    HANDLE h = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = OpenFolder(absolute);
     if (h == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -220,6 +252,74 @@ bool IsSelfCopy(C_WString const& source, C_WString const& destination, bool chec
     return checkIdentity && IsSelfCopyByIdentity(src, dest);
 }
 
+bool LeadsIntoSource(C_WString const& folder, C_WString const& source) {
+    std::wstring src = Absolute(source.GetString(), true);
+    std::wstring dir = Absolute(folder.GetString(), false);
+    FolderId sourceId;
+    FolderId id;
+    if (src.empty() || dir.empty() || !IdentityOf(src, &sourceId) || !IdentityOf(dir, &id)) {
+        return false;
+    }
+    if (id == sourceId) {
+        return true;
+    }
+    std::wstring finalDir;
+    if (!FinalPathOf(dir, &finalDir)) {
+        return false;
+    }
+    std::wstring finalSource;
+    if (FinalPathOf(src, &finalSource) &&
+        (EqualNoCase(finalDir, finalSource) || IsInside(finalDir, finalSource))) {
+        return true;
+    }
+    for (std::wstring level = Parent(finalDir); !level.empty();) {
+        FolderId up;
+        if (IdentityOf(level, &up) && up == sourceId) {
+            return true;
+        }
+        std::wstring next = Parent(level);
+        if (next == level || next.size() >= level.size()) {
+            break;
+        }
+        level = next;
+    }
+    return false;
+}
+
+C_WString OpenedFolderName(C_WString const& path) {
+    std::wstring text(path.GetString(), static_cast<size_t>(path.Length()));
+    if (text.compare(0, 4, L"\\\\?\\") == 0) {
+        return path;
+    }
+    size_t start = text.find_last_of(L"\\/");
+    start = start == std::wstring::npos ? 0 : start + 1;
+    size_t end = text.find_last_not_of(L". ");
+    if (end == std::wstring::npos || end < start) {
+        return path; // "." or ".." or blanks only: no name to trim to
+    }
+    text.erase(end + 1);
+    return C_WString(text.c_str());
+}
+
+bool IsOddPathForm(C_WString const& path) {
+    std::wstring text(path.GetString(), static_cast<size_t>(path.Length()));
+    for (wchar_t& c : text) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    if (text.compare(0, 4, L"\\\\.\\") == 0 || text == L"\\\\.") {
+        return true;
+    }
+    if (text.compare(0, 4, L"\\\\?\\") != 0) {
+        return text == L"\\\\?";
+    }
+    std::wstring rest = text.substr(4);
+    bool drive = rest.size() >= 2 && rest[1] == L':' &&
+                 ((rest[0] >= L'A' && rest[0] <= L'Z') || (rest[0] >= L'a' && rest[0] <= L'z')) &&
+                 (rest.size() == 2 || rest[2] == L'\\');
+    bool share = rest.size() > 4 && EqualNoCase(rest.substr(0, 4), L"UNC\\");
+    return !drive && !share;
+}
+
 namespace {
 
 // Windows opens a device for these names, with or without an extension ("nul.txt").
@@ -259,6 +359,26 @@ bool HasBadNameCharacter(C_WString const& text) {
     return false;
 }
 
+bool HasControlCharacter(C_WString const& text) {
+    for (int i = 0; i < text.Length(); ++i) {
+        if (text.GetString()[i] < 0x20) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HasTrailingDotPart(C_WString const& folderName) {
+    std::wstring name(folderName.GetString(), static_cast<size_t>(folderName.Length()));
+    for (size_t i = 0; i < name.size(); ++i) {
+        bool partEnds = i + 1 == name.size() || name[i + 1] == L'\\' || name[i + 1] == L'/';
+        if (partEnds && (name[i] == L'.' || name[i] == L' ')) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsUsableCopyName(C_WString const& folderName) {
     if (HasBadNameCharacter(folderName)) {
         return false;
@@ -284,7 +404,7 @@ bool IsUsableCopyName(C_WString const& folderName) {
 }
 
 C_WString FileCallPath(C_WString const& path, bool always) {
-    if (path.Length() < MAX_PATH && !always) {
+    if ((path.Length() <= kMaxShortFolderUnits && !always) || IsOddPathForm(path)) {
         return path;
     }
     std::wstring text = StripLongPrefix(std::wstring(path.GetString()));

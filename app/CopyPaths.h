@@ -11,9 +11,26 @@ constexpr int kMaxCopyPathUnits = 2047;
 constexpr int kMaxLongPathUnits = 32767;
 // The longest name of one folder.
 constexpr int kMaxNameUnits = 255;
+// From this length on a folder is made in its \\?\ form: CreateDirectory's limit (MAX_PATH
+// less room for an 8.3 name).
+constexpr int kMaxShortFolderUnits = 247;
 
 // Every trailing "\" or "/" removed, then every "/" turned into "\".
 ktora::C_WString NormalizeCopyPath(ktora::C_WString const& path);
+
+// The folder the system opens for a normalised path: trailing dots and blanks of the last part
+// dropped, as Windows drops them ("photo." and "photo " open photo). A \\?\ path is taken as
+// written (Windows does not trim it), and a last part of dots and blanks only is left alone.
+ktora::C_WString OpenedFolderName(ktora::C_WString const& path);
+
+// True for path forms the copier is not known to take: devices and the \\.\ namespace, and
+// every \\?\ form other than \\?\X:\... and \\?\UNC\... (volume GUIDs, GLOBALROOT).
+bool IsOddPathForm(ktora::C_WString const& path);
+
+// True when the existing folder leads into the source: opened, it is the source or a folder
+// below it, by its final path (links and junctions followed) or by the identities of it and
+// its final path's ancestors. False when folder does not exist.
+bool LeadsIntoSource(ktora::C_WString const& folder, ktora::C_WString const& source);
 
 // True when a run from source into destination would copy a folder into itself: both name the
 // same folder, the destination is the source's parent (the container would be the source), or
@@ -30,6 +47,14 @@ bool IsSelfCopy(ktora::C_WString const& source, ktora::C_WString const& destinat
 // of the command line). "\" and "/" make subfolders and are allowed.
 bool HasBadNameCharacter(ktora::C_WString const& text);
 
+// True when text holds a control character (below U+0020): a line break in a text-line
+// joining text would write lines of its own into outinfo.txt.
+bool HasControlCharacter(ktora::C_WString const& text);
+
+// True when some part of a folder name (between separators) ends with "." or " ": Windows
+// drops those, so the folder made would not be the one named.
+bool HasTrailingDotPart(ktora::C_WString const& folderName);
+
 // True when a copy's folder name (joining texts may add "\" or "/", which make subfolders)
 // names a folder inside the container: no part that is only dots and blanks (".." would leave
 // the container), no device name ("nul", "com1", also with an extension), no part longer than
@@ -42,8 +67,9 @@ bool IsFolderAt(ktora::C_WString const& path);
 // Ordinal comparison without regard to case, as Windows compares names; the lengths in units.
 bool EqualNoCase(wchar_t const* a, int aLength, wchar_t const* b, int bLength);
 
-// The form of path that file calls take at any length: paths of MAX_PATH and beyond (all with
-// always) in their absolute \\?\ form (\\?\UNC\ for a share), shorter ones as they are.
+// The form of path that file calls take at any length: paths longer than kMaxShortFolderUnits
+// (all with always) in their absolute \\?\ form (\\?\UNC\ for a share), shorter ones and
+// odd forms (IsOddPathForm) as they are.
 ktora::C_WString FileCallPath(ktora::C_WString const& path, bool always = false);
 
 // The command line of one copy: xcopy with its switches (/T /E … for the folder structure

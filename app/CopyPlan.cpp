@@ -55,20 +55,27 @@ CopyRefusal CheckNames(CopyPlan const& plan) {
     if (HasBadNameCharacter(t.dir_cat1) || HasBadNameCharacter(t.dir_cat2)) {
         return CopyRefusal::kBadJoiningText;
     }
-    // The longest name is the last one: it must fit a folder name and a path.
+    // A line break would write lines of its own into outinfo.txt.
+    if (plan.text_output && (HasControlCharacter(t.txt_cat1) || HasControlCharacter(t.txt_cat2) ||
+                             HasControlCharacter(t.txt_cat3) || HasControlCharacter(t.txt_front))) {
+        return CopyRefusal::kBadJoiningText;
+    }
+    // The longest name is the last one: it must fit a folder name and a path, the path in the
+    // \\?\ form file calls give it.
     NameParts parts = PartsOf(plan.first, plan.last_name);
     long long part = 0;
     long long name = 0;
     NameLengths(parts, CounterLengthAt(plan.first, plan.count - 1), &part, &name);
-    if (part > kMaxNameUnits || plan.container.Length() + 1 + name > kMaxLongPathUnits) {
-        return CopyRefusal::kBadDestination;
+    const long long containerUnits = FileCallPath(plan.container, true).Length();
+    if (part > kMaxNameUnits || containerUnits + 1 + name > kMaxLongPathUnits) {
+        return CopyRefusal::kNameTooLong;
     }
     // Parts without the counter are the same in every name: the first name shows them. A
     // part with the counter is a device name ("com" + 1) only while the counter is short:
     // device names are at most seven characters with at most one digit.
     std::vector<int> indices = {0, plan.count - 1};
     if (plan.first.is_number) {
-        for (long long n = std::max(plan.first.number, 0); n <= 9; ++n) {
+        for (long long n = std::max(plan.first.number, 0LL); n <= 9; ++n) {
             long long index = n - plan.first.number;
             if (index >= 0 && index < plan.count) {
                 indices.push_back(static_cast<int>(index));
@@ -83,6 +90,12 @@ CopyRefusal CheckNames(CopyPlan const& plan) {
         if (!IsUsableCopyName(plan.FolderName(i))) {
             return CopyRefusal::kBadDestination;
         }
+    }
+    // The counter never ends a part with a dot or blank: the first and last names show every
+    // part that could.
+    if (HasTrailingDotPart(plan.last_name) || HasTrailingDotPart(plan.FolderName(0)) ||
+        HasTrailingDotPart(plan.FolderName(plan.count - 1))) {
+        return CopyRefusal::kTrailingDot;
     }
     return CopyRefusal::kNone;
 }
@@ -101,6 +114,7 @@ int IndexOfCounter(CopyPlan const& plan, std::wstring const& counter) {
     }
     long long index = -1;
     if (plan.first.is_number) {
+        // Numbers reach at most 999,999,999 + INT_MAX: ten digits.
         if (counter.size() > 10 || counter.find_first_not_of(L"0123456789") != std::wstring::npos) {
             return -1;
         }
@@ -147,6 +161,10 @@ wchar_t const* RefusalText(CopyRefusal refusal) {
         return kTellBadStart;
     case CopyRefusal::kBadWidth:
         return kTellBadWidth;
+    case CopyRefusal::kTrailingDot:
+        return kTellTrailingDot;
+    case CopyRefusal::kNameTooLong:
+        return kTellNameTooLong;
     case CopyRefusal::kNone:
         break;
     }
@@ -174,8 +192,12 @@ CopyPlan MakeCopyPlan(CopySettings const& settings, PlanDepth depth) {
     // Paths are never cut: a cut path names another folder.
     const bool sourceTooLong = settings.source.Length() > kMaxCopyPathUnits;
     const bool destinationTooLong = settings.destination.Length() > kMaxCopyPathUnits;
-    plan.source = NormalizeCopyPath(settings.source);
-    plan.destination = NormalizeCopyPath(settings.destination);
+    // The folders the system opens: "photo." is photo, and so are the names made from it.
+    plan.source = OpenedFolderName(NormalizeCopyPath(settings.source));
+    plan.destination = OpenedFolderName(NormalizeCopyPath(settings.destination));
+    // Devices, volume names and the like: the copier is not known to take them.
+    const bool sourceOdd = IsOddPathForm(plan.source);
+    const bool destinationOdd = IsOddPathForm(plan.destination);
     plan.count = settings.count;
     plan.text_output = settings.text_output;
     plan.tree_only = settings.tree_only;
@@ -190,33 +212,36 @@ CopyPlan MakeCopyPlan(CopySettings const& settings, PlanDepth depth) {
         plan.refusal = why;
         return plan;
     };
-    if (!sourceTooLong && !destinationTooLong &&
-        (plan.source == plan.destination ||
-         IsSelfCopy(plan.source, plan.destination, depth == PlanDepth::kRun))) {
+    const bool run = depth == PlanDepth::kRun;
+    if (!sourceTooLong && !destinationTooLong && !sourceOdd && !destinationOdd &&
+        (plan.source == plan.destination || IsSelfCopy(plan.source, plan.destination, run))) {
         return refuse(CopyRefusal::kSameFolder);
     }
-    if (plan.destination.Empty() || destinationTooLong) {
+    if (plan.destination.Empty() || destinationTooLong || destinationOdd) {
         return refuse(CopyRefusal::kBadDestination);
     }
     // A drive root ("E:") or a dot path has no last name to name the container after: the
     // container would be no folder, the destination itself or its parent.
     plan.last_name = ktora::common::ktora_GetLastName(plan.source);
-    if (plan.source.Empty() || sourceTooLong || !IsFolderAt(plan.source) ||
+    if (plan.source.Empty() || sourceTooLong || sourceOdd || !IsFolderAt(plan.source) ||
         !IsUsableCopyName(plan.last_name)) {
         return refuse(CopyRefusal::kBadSource);
     }
     plan.container = plan.destination;
     plan.container += L"\\";
     plan.container += plan.last_name;
+    // A container that is there already as a link into the source: outinfo.txt and the
+    // copies would be written into the source.
+    if (run && LeadsIntoSource(plan.container, plan.source)) {
+        return refuse(CopyRefusal::kSameFolder);
+    }
 
     if (!settings.count_valid || settings.count <= 0) {
         return refuse(CopyRefusal::kBadCount);
     }
     if (plan.first.is_number) {
-        // A start of one's own choosing must leave every number within nine digits.
-        if (!settings.start_valid || settings.start < 0 || settings.start > kFirstNumberMax ||
-            (settings.start != kFirstNumberDefault &&
-             static_cast<long long>(settings.start) + settings.count - 1 > kFirstNumberMax)) {
+        // The start is 0 to 999,999,999; numbers after it grow past nine digits.
+        if (!settings.start_valid || settings.start < 0 || settings.start > kFirstNumberMax) {
             return refuse(CopyRefusal::kBadStart);
         }
         if (!settings.width_valid || settings.width < 0 || settings.width > kNumberWidthMax) {

@@ -21,6 +21,8 @@ enum class CopyRefusal {
     kBadJoiningText, // a joining text holds a character no folder name can hold
     kBadStart,       // the first sequence number is out of range
     kBadWidth,       // the number width is out of range
+    kTrailingDot,    // a folder name would end with "." or " ", which Windows drops
+    kNameTooLong,    // a folder name or a target path longer than the platform takes
 };
 
 // The message of a refusal, as both fronts show it (caption kTitleMessage); null for kNone.
@@ -58,8 +60,9 @@ CopyPlan MakeCopyPlan(CopySettings const& settings, PlanDepth depth = PlanDepth:
 struct ExistingTargets {
     bool known = true;        // false when the container could not be listed
     std::vector<int> indices; // copies whose target folder exists, ascending
-    bool out_info = false;    // outinfo.txt exists (counted only when text output is on)
-    int Count() const { return static_cast<int>(indices.size()) + (out_info ? 1 : 0); }
+    bool out_info = false;    // outinfo.txt exists (looked for only when text output is on)
+    // Folders only: outinfo.txt is no folder, and the question says so apart.
+    int Count() const { return static_cast<int>(indices.size()); }
     bool Contains(int index) const;
 };
 

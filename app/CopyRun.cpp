@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/TreeListing.h"
+#include "app/CodePageText.h"
 #include "app/CopyMessages.h"
 #include "app/CopyPaths.h"
 #include "ktora/file/ktora_file.h"
@@ -80,12 +81,23 @@ Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int 
     if (!front.Ask(kAskRun, kTitleConfirm)) {
         return Pointer<CopyState>();
     }
-    // Before anything is written: folders of an earlier run would be written over.
+    // Before anything is written: folders of an earlier run would be written over, and the
+    // question counts folders only; outinfo.txt is said apart.
     ExistingTargets existing = FindExistingTargets(plan);
-    if (!existing.known || existing.Count() > 0) {
-        C_WString count =
-            existing.known ? C_WString::Stringf(L"%d", existing.Count()) : C_WString(L"?");
-        C_WString question = C_WString::Stringf(kAskOverwrite, count.GetString());
+    const bool outInfo = plan.text_output && existing.out_info;
+    if (!existing.known || existing.Count() > 0 || outInfo) {
+        C_WString question;
+        if (existing.known && existing.Count() == 0) {
+            question = kAskOverwriteOutInfo;
+        } else {
+            C_WString count =
+                existing.known ? C_WString::Stringf(L"%d", existing.Count()) : C_WString(L"?");
+            if (outInfo) {
+                question = kTellOutInfoRewritten;
+                question += L"\n";
+            }
+            question += C_WString::Stringf(kAskOverwrite, count.GetString());
+        }
         if (!front.Ask(question.GetString(), kTitleConfirm, true)) {
             return Pointer<CopyState>();
         }
@@ -94,6 +106,12 @@ Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int 
                                          ktora::common::kDirectoryModeAll);
     if (!IsFolderAt(plan.container)) {
         front.Tell(kTellBadDestination, kTitleMessage);
+        return Pointer<CopyState>();
+    }
+    // Looked at again once the container is there (a link may have been put in its place
+    // since the plan), before outinfo.txt is opened in it.
+    if (LeadsIntoSource(plan.container, plan.source)) {
+        front.Tell(kTellSameFolder, kTitleMessage);
         return Pointer<CopyState>();
     }
     if (plan.count >= kManyCopies && !front.Ask(kAskMany, kTitleConfirm)) {
@@ -175,7 +193,8 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
             copy.target += folder;
             // The line goes out before the copy is made, so an interrupted copy is listed too.
             C_WString wide = MakeTextLine(naming, folder);
-            ktora::C_String line = wide.ToString();
+            // "?" for what Shift_JIS cannot hold, never a look-alike letter.
+            ktora::C_String line(ToCodePageBytes(wide.GetString(), wide.Length(), CP_ACP).c_str());
             if (s.out_info.IsOpen()) {
                 if (s.out_info.WriteLineA(line) < line.Length() + 2) {
                     s.out_info_lost = true; // a full disk, for instance

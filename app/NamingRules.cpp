@@ -44,8 +44,14 @@ C_WString CounterText(const CopyNaming& naming) {
     if (!naming.is_number) {
         return naming.letters;
     }
-    return naming.width > 0 ? C_WString::Stringf(L"%0*d", naming.width, naming.number)
-                            : C_WString::Stringf(L"%d", naming.number);
+    std::wstring digits = std::to_wstring(naming.number < 0 ? -naming.number : naming.number);
+    if (static_cast<int>(digits.size()) < naming.width) {
+        digits.insert(0, static_cast<size_t>(naming.width) - digits.size(), L'0');
+    }
+    if (naming.number < 0) {
+        digits.insert(0, 1, L'-');
+    }
+    return C_WString(digits.c_str());
 }
 
 C_WString MakeFolderName(const CopyNaming& state, const C_WString& lastName) {
@@ -128,8 +134,7 @@ C_WString NextLetters(const C_WString& letters) {
 
 void StepCounter(CopyNaming& state) {
     if (state.is_number) {
-        // Unsigned step: defined behaviour even at the very end of the range.
-        state.number = static_cast<int>(static_cast<unsigned>(state.number) + 1u);
+        ++state.number;
     } else {
         state.letters = NextLetters(state.letters);
     }
@@ -141,8 +146,7 @@ CopyNaming NamingAt(const CopyNaming& first, int index) {
         return naming;
     }
     if (naming.is_number) {
-        naming.number =
-            static_cast<int>(static_cast<unsigned>(first.number) + static_cast<unsigned>(index));
+        naming.number = first.number + index;
     } else {
         std::wstring letters(static_cast<size_t>(index / 26), L'a');
         letters += static_cast<wchar_t>(L'a' + index % 26);
@@ -155,7 +159,7 @@ long long CounterLengthAt(const CopyNaming& first, int index) {
     if (!first.is_number) {
         return index / 26 + 1;
     }
-    long long number = static_cast<long long>(first.number) + index;
+    long long number = first.number + index;
     long long digits = 1;
     for (long long n = number < 0 ? -number : number; n >= 10; n /= 10) {
         ++digits;

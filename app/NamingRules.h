@@ -29,12 +29,13 @@ struct JoiningTexts {
 // What names one copy: the counter and the arrangements. A run starts at number
 // (kFirstNumberDefault unless asked otherwise) or at the letters "a".
 struct CopyNaming {
-    bool is_number = true;            // counter is a sequence number, else a letter sequence
-    int number = kFirstNumberDefault; // current sequence number
-    ktora::C_WString letters = L"a";  // current letter sequence
-    int width = 0;                    // sequence numbers are zero-padded to this many digits
-    int name_order = 0;               // folder-name arrangement code 0..2 (not the combo index)
-    int text_order = 0;               // text-line arrangement code 0..3 (not the combo index)
+    bool is_number = true; // counter is a sequence number, else a letter sequence
+    // Current sequence number, 64 bits: a large start plus a large count passes INT_MAX.
+    long long number = kFirstNumberDefault;
+    ktora::C_WString letters = L"a"; // current letter sequence
+    int width = 0;                   // sequence numbers are zero-padded to this many digits
+    int name_order = 0;              // folder-name arrangement code 0..2 (not the combo index)
+    int text_order = 0;              // text-line arrangement code 0..3 (not the combo index)
     JoiningTexts texts;
 };
 

@@ -24,12 +24,32 @@ void SetIfGiven(C_WString const& value, C_WString* target) {
     }
 }
 
-bool ReadBytes(C_WString const& path, std::string* bytes) {
+// A handle to path when it is a file on a disk: a serial port or pipe would block the read, and
+// \\.\ names a volume, which is a disk too.
+HANDLE OpenProfileFile(C_WString const& path) {
+    std::wstring name(path.GetString());
+    if (name.size() >= 4 && (name[0] == L'\\' || name[0] == L'/') &&
+        (name[1] == L'\\' || name[1] == L'/') && name[2] == L'.' &&
+        (name[3] == L'\\' || name[3] == L'/')) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
     HANDLE h = CreateFileW(path.GetString(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        return false;
+        return h;
     }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        CloseHandle(h);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return h;
+}
+
+bool ReadBytes(HANDLE h, std::string* bytes) {
     LARGE_INTEGER size = {};
     bool ok = GetFileSizeEx(h, &size) && size.QuadPart <= kMaxDecodedBytes;
     if (ok) {
@@ -39,7 +59,6 @@ bool ReadBytes(C_WString const& path, std::string* bytes) {
              (ReadFile(h, &(*bytes)[0], static_cast<DWORD>(bytes->size()), &read, nullptr) &&
               read == bytes->size());
     }
-    CloseHandle(h);
     return ok;
 }
 
@@ -54,13 +73,20 @@ bool HasNonAscii(std::string const& bytes) {
 
 // The profile's text when it is UTF-16 or UTF-8; false for the system code page.
 bool DecodeUnicode(std::string const& bytes, std::wstring* text) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        size_t units = (bytes.size() - 2) / 2;
+    auto byte = [&bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    auto ascii = [](unsigned char c) { return c >= 0x01 && c < 0x80; };
+    const bool little = bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE;
+    const bool big = bytes.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF;
+    const bool bare = !little && !big && bytes.size() >= 4 && byte(1) == 0 && byte(3) == 0 &&
+                      ascii(byte(0)) && ascii(byte(2));
+    if (little || big || bare) {
+        const size_t first = bare ? 0 : 2;
+        const size_t units = (bytes.size() - first) / 2; // an odd last byte is no character
         text->resize(units);
         for (size_t i = 0; i < units; ++i) {
-            (*text)[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                              (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
+            unsigned lo = byte(first + 2 * i + (big ? 1 : 0));
+            unsigned hi = byte(first + 2 * i + (big ? 0 : 1));
+            (*text)[i] = static_cast<wchar_t>(lo | (hi << 8));
         }
         return true;
     }
@@ -145,23 +171,46 @@ void Fill(std::function<C_WString(char const*)> const& text,
     if (count == INT_MAX && BeyondIntRange(text("make_count"))) {
         v.make_count = 0;
         v.make_count_out_of_range = true;
+    } else if (count <= 0 && !text("make_count").Empty()) {
+        C_WString note(L"make_count=");
+        note += text("make_count");
+        v.ignored.push_back(note);
     }
+    int value = 0;
     v.dir_start = text("dir_start");
+    v.bad_start = !v.dir_start.Empty() &&
+                  !(ParseCountText(v.dir_start, &value) && value >= 0 && value <= kFirstNumberMax);
     v.dir_width = text("dir_width");
-    v.dir_tree_only = number("dir_tree_only") > 0;
+    v.bad_width = !v.dir_width.Empty() &&
+                  !(ParseCountText(v.dir_width, &value) && value >= 0 && value <= kNumberWidthMax);
+    v.dir_tree_only_text = text("dir_tree_only");
+    v.bad_tree_only = !v.dir_tree_only_text.Empty() &&
+                      !(ParseCountText(v.dir_tree_only_text, &value) && (value == 0 || value == 1));
+    v.dir_tree_only = !v.dir_tree_only_text.Empty() && !v.bad_tree_only && value == 1;
     *values = v;
 }
 
 } // namespace
 
-bool ReadProfile(C_WString const& path, ProfileValues* values) {
-    ktora::C_IniFile ini(path);
-    if (!ini.IsOpen()) {
+bool ReadProfile(C_WString const& path, ProfileValues* values, bool createMissing) {
+    HANDLE h = OpenProfileFile(path);
+    if (h == INVALID_HANDLE_VALUE && createMissing && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        // Made as a new file only: whatever the name opens instead is looked at again.
+        HANDLE made = CreateFileW(path.GetString(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (made != INVALID_HANDLE_VALUE) {
+            CloseHandle(made);
+            h = OpenProfileFile(path);
+        }
+    }
+    if (h == INVALID_HANDLE_VALUE) {
         return false;
     }
     std::string bytes;
     std::wstring decoded;
-    if (ReadBytes(path, &bytes) && DecodeUnicode(bytes, &decoded)) {
+    const bool unicode = ReadBytes(h, &bytes) && DecodeUnicode(bytes, &decoded);
+    CloseHandle(h);
+    if (unicode) {
         Fill([&decoded](char const* key) { return ValueIn(decoded, C_WString(key).GetString()); },
              [&decoded](char const* key) {
                  C_WString value = ValueIn(decoded, C_WString(key).GetString());
@@ -169,6 +218,10 @@ bool ReadProfile(C_WString const& path, ProfileValues* values) {
              },
              values);
         return true;
+    }
+    ktora::C_IniFile ini(path);
+    if (!ini.IsOpen()) {
+        return false;
     }
     Fill(
         [&ini](char const* key) {
@@ -199,11 +252,13 @@ void ApplyProfile(ProfileValues const& v, CopySettings* s) {
     } else if (v.make_count_out_of_range) {
         s->count_valid = false;
     }
-    if (!v.dir_start.Empty()) {
+    if (!v.dir_start.Empty() && !v.bad_start) {
         s->start_valid = ParseCountText(v.dir_start, &s->start);
     }
-    if (!v.dir_width.Empty()) {
+    if (!v.dir_width.Empty() && !v.bad_width) {
         s->width_valid = ParseCountText(v.dir_width, &s->width);
     }
-    s->tree_only = v.dir_tree_only;
+    if (!v.bad_tree_only) {
+        s->tree_only = v.dir_tree_only;
+    }
 }

@@ -2,9 +2,13 @@
 // Settings profiles (list\*.txt): key=value files that fill the settings. Read by the dialog's
 // load button and by the batch front's profile option; never written.
 //
-// Encodings: a profile that starts with the UTF-16 byte-order mark is read as UTF-16, one that
-// starts with the UTF-8 mark or is valid UTF-8 holding non-ASCII bytes as UTF-8 (as today's
-// editors save), anything else in the system code page (Shift_JIS), as it always was.
+// Encodings: a profile that starts with a UTF-16 byte-order mark (little or big endian) is read
+// as UTF-16, as is one whose bytes 1 and 3 are 0 and bytes 0 and 2 ASCII (little endian without
+// the mark: a key starts the file); an odd last byte is ignored. One that starts with the UTF-8
+// mark or is valid UTF-8 holding non-ASCII bytes is read as UTF-8 (as today's editors save),
+// anything else in the system code page (Shift_JIS), as it always was.
+#include <vector>
+
 #include "app/CopySettings.h"
 #include "ktora/string/C_WString.h"
 
@@ -22,10 +26,23 @@ struct ProfileValues {
     ktora::C_WString dir_start;
     ktora::C_WString dir_width;
     bool dir_tree_only = false; // folder structure only
+    // Values of the added keys that are no value of theirs (a start outside 0..999,999,999, a
+    // width outside 0..9, a dir_tree_only other than 0 or 1): applying leaves those settings
+    // alone, as the dialog leaves its controls.
+    bool bad_start = false;
+    bool bad_width = false;
+    bool bad_tree_only = false;
+    ktora::C_WString dir_tree_only_text;
+    // "key=value" of each value the rules ignored (a make_count not above 0), for a front that
+    // shows no controls to tell.
+    std::vector<ktora::C_WString> ignored;
 };
 
-// Reads the profile at path. False when it cannot be opened.
-bool ReadProfile(ktora::C_WString const& path, ProfileValues* values);
+// Reads the profile at path. Only a file on a disk is read: a device (com1, \\.\...) or a folder
+// gives false. A missing file is created empty and read as such when createMissing is set (the
+// dialog's list names a profile deleted since it was filled), else it gives false (a mistyped
+// name of the batch front).
+bool ReadProfile(ktora::C_WString const& path, ProfileValues* values, bool createMissing = true);
 
 // Applies what the profile sets to the settings, as loading it into the dialog does. A count
 // out of range makes the settings' count invalid: the run refuses it.

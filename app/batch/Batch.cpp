@@ -9,6 +9,7 @@
 #include "app/CopyMessages.h"
 #include "app/CopyRun.h"
 #include "app/Profile.h"
+#include "app/batch/C_BatchFront.h"
 #include "ktora/thread/C_GetOpt.h"
 
 using ktora::C_WString;
@@ -106,17 +107,35 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
 
     CopySettings& s = result.settings;
     if (hasProfile) {
-        // The dialog's profile reader creates a missing file; a mistyped name must not.
-        DWORD attributes = GetFileAttributesW(profile.GetString());
+        // Only a file is read: a device (com1) would block, and a mistyped name is not made.
         ProfileValues values;
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            !ReadProfile(profile, &values)) {
+        if (!ReadProfile(profile, &values, false)) {
             *error = L"プロファイルを開けません: ";
             *error += profile;
             *error += L" (cannot open the profile)";
             return 0;
         }
+        // The dialog leaves a bad value's control alone; here nobody would see that.
+        for (C_WString const& ignored : values.ignored) {
+            C_WString note(L"プロファイルの値を無視しました: ");
+            note += ignored;
+            note += L"\n";
+            C_BatchFront::Write(STD_ERROR_HANDLE, note.GetString());
+        }
+        if (values.bad_tree_only) {
+            *error = L"プロファイルの値が不正です: dir_tree_only=";
+            *error += values.dir_tree_only_text;
+            *error += L" (value out of range)";
+            return 0;
+        }
         ApplyProfile(values, &s);
+        // Refused by the run with the field's own message, unless an option sets it.
+        if (values.bad_start) {
+            s.start_valid = false;
+        }
+        if (values.bad_width) {
+            s.width_valid = false;
+        }
     }
     // The joining texts, one option each.
     struct TextOption {
@@ -201,7 +220,8 @@ wchar_t const* BatchUsage() {
            L"0 は揃えない)\n"
            L"  /e 0|1       1: フォルダ構成のみ (ファイルはコピーしない)\n"
            L"  /j 数        同時に動かすコピーの数 (1..8, 既定 1)\n"
-           L"  /l           コピーせずに、作るフォルダ名 (と行) を表示する\n"
+           L"  /l           コピーせずに、作るフォルダ名 (と行) を表示する "
+           L"(書けなくなったら終了コード 1)\n"
            L"  /y           確認にすべて「はい」と答える\n"
            L"終了コード: 0 完了, 1 中止前に拒否, 2 中止 (Ctrl+C), 3 失敗あり (コピー, "
            L"outinfo.txt)\n"
@@ -244,12 +264,19 @@ BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort, 
 }
 
 BatchExit ListBatchPlan(CopySettings const& settings, I_CopyFront& front,
-                        std::function<void(std::wstring const&)> const& writeLine) {
+                        std::function<bool(std::wstring const&)> const& writeLine) {
     CopyPlan plan = MakeCopyPlan(settings);
     if (plan.IsRefused()) {
         front.Tell(RefusalText(plan.refusal), kTitleMessage);
         return kBatchRefused;
     }
+    // A plan of billions of names is useful at once: its size and both ends first.
+    std::wstring summary = std::to_wstring(plan.count) + L" 個: " + plan.Target(0).GetString();
+    if (plan.count > 1) {
+        summary += L" … ";
+        summary += plan.Target(plan.count - 1).GetString();
+    }
+    front.Tell(summary.c_str(), kTitleMessage);
     const std::wstring kOverwrite = L" (上書き)";
     ExistingTargets existing = FindExistingTargets(plan);
     for (int i = 0; i < plan.count; ++i) {
@@ -261,13 +288,18 @@ BatchExit ListBatchPlan(CopySettings const& settings, I_CopyFront& front,
             line += L"\n  ";
             line += plan.TextLine(i).GetString();
         }
-        writeLine(line);
+        // The reader went away (| head): no one reads the rest.
+        if (!writeLine(line)) {
+            return kBatchRefused;
+        }
     }
-    if (plan.text_output && existing.out_info) {
-        writeLine(std::wstring(plan.container.GetString()) + L"\\outinfo.txt" + kOverwrite);
+    if (plan.text_output && existing.out_info &&
+        !writeLine(std::wstring(plan.container.GetString()) + L"\\outinfo.txt" + kOverwrite)) {
+        return kBatchRefused;
     }
-    if (!existing.known) {
-        writeLine(L"コピー先の中を確かめられませんでした。 (the container cannot be listed)");
+    if (!existing.known &&
+        !writeLine(L"コピー先の中を確かめられませんでした。 (the container cannot be listed)")) {
+        return kBatchRefused;
     }
     return kBatchDone;
 }

@@ -37,7 +37,9 @@ BatchExit BatchExitOf(RunOutcome outcome);
 BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort, I_CopyFront& front,
                    int jobs = 1);
 
-// The plan as lines for /l: each folder, its text line when text output is on, and
-// "(上書き)" beside targets that exist. Creates nothing. A refused plan tells its message.
+// The plan as lines for /l: first told, "<count> 個: <first target> … <last target>"; then each
+// folder, its text line when text output is on, and "(上書き)" beside targets that exist.
+// Creates nothing. A refused plan tells its message. Stops with kBatchRefused at the first
+// line writeLine could not write (the reader went away).
 BatchExit ListBatchPlan(CopySettings const& settings, I_CopyFront& front,
-                        std::function<void(std::wstring const&)> const& writeLine);
+                        std::function<bool(std::wstring const&)> const& writeLine);

@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <string>
 
+#include "app/CodePageText.h"
+
 namespace {
 
 // One line from standard input (console or redirected); false at end of input.
@@ -47,31 +49,28 @@ bool ReadAnswer(std::wstring* line) {
 
 C_BatchFront::C_BatchFront(bool yesToAll, int jobs) : m_bYesToAll(yesToAll), m_nJobs(jobs) {}
 
-void C_BatchFront::Write(DWORD stdHandle, wchar_t const* text) {
+bool C_BatchFront::Write(DWORD stdHandle, wchar_t const* text) {
     HANDLE out = GetStdHandle(stdHandle);
     if (out == nullptr || out == INVALID_HANDLE_VALUE) {
-        return;
+        return false;
     }
     DWORD length = static_cast<DWORD>(wcslen(text));
     DWORD mode = 0;
     DWORD written = 0;
     if (GetConsoleMode(out, &mode)) {
-        WriteConsoleW(out, text, length, &written, nullptr);
-        return;
+        return WriteConsoleW(out, text, length, &written, nullptr) && written == length;
     }
     UINT codePage = GetConsoleOutputCP();
     if (codePage == 0) {
         codePage = GetACP();
     }
-    int n = WideCharToMultiByte(codePage, 0, text, static_cast<int>(length), nullptr, 0, nullptr,
-                                nullptr);
-    if (n <= 0) {
-        return;
+    // "?" where the code page has no character, never a look-alike; UTF-8 takes every one.
+    std::string bytes = ToCodePageBytes(text, static_cast<int>(length), codePage);
+    if (bytes.empty()) {
+        return length == 0;
     }
-    std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(codePage, 0, text, static_cast<int>(length), &bytes[0], n, nullptr,
-                        nullptr);
-    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    return WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 bool C_BatchFront::Ask(wchar_t const* text, wchar_t const* /*caption*/, bool /*defaultNo*/) {

@@ -23,8 +23,9 @@ public:
     void RunCompleted() override {}
 
     // Writes text to a standard handle: console text as is, redirected output as bytes in the
-    // console's output code page (the ANSI code page when there is no console).
-    static void Write(DWORD stdHandle, wchar_t const* text);
+    // console's output code page (the ANSI code page when there is no console), with "?" for
+    // what it cannot hold. False when the text could not be written (a reader that went away).
+    static bool Write(DWORD stdHandle, wchar_t const* text);
 
 private:
     void WriteProgress(int number, CopyProgress const& progress);

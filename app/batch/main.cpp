@@ -45,7 +45,7 @@ int wmain(int argc, wchar_t** argv) {
     C_BatchFront front(options.yes_to_all, options.jobs);
     if (options.list_only) {
         return ListBatchPlan(options.settings, front, [](std::wstring const& line) {
-            C_BatchFront::Write(STD_OUTPUT_HANDLE, (line + L"\n").c_str());
+            return C_BatchFront::Write(STD_OUTPUT_HANDLE, (line + L"\n").c_str());
         });
     }
     g_runEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/batch_runner.h"
+#include "app/CopyPlan.h"
+#include "app/CopyRun.h"
 
 #include <cstdio>
 #include <cstring>
@@ -96,6 +98,17 @@ bool Has(std::wstring const& text, std::wstring const& part) {
     return text.find(part) != std::wstring::npos;
 }
 
+// Answers Yes, remembers the last thing told.
+class YesFront : public I_CopyFront {
+public:
+    std::wstring told;
+    bool Ask(wchar_t const*, wchar_t const*, bool) override { return true; }
+    void Tell(wchar_t const* text, wchar_t const*) override { told = text; }
+    void RunStarted() override {}
+    void CopyStarting(CopyProgress const&) override {}
+    void RunCompleted() override {}
+};
+
 } // namespace
 
 TEST(BatchEndToEnd, RunMakesNamedCopiesWithSummaryFromProfileAndOptions) {
@@ -173,6 +186,31 @@ TEST(BatchEndToEnd, EveryRefusalHasTheDialogsTextAndExitCodeOne) {
         {t.Args(L"/r 3"), L"/r の値が不正です: 3"},
         {t.Args(L"extra"), L"余分な引数です: extra"},
         {t.Args(L"/p \"" + (t.dir / L"nothere.txt") + L"\""), L"プロファイルを開けません"},
+        // Devices are no profiles: nothing blocks on a serial port or reads a volume.
+        {t.Args(L"/p com1 /l"), L"プロファイルを開けません: com1"},
+        {t.Args(L"/p nul /l"), L"プロファイルを開けません: nul"},
+        {t.Args(L"/p CONIN$ /l"), L"プロファイルを開けません: CONIN$"}, // would wait for keys
+        {t.Args(L"/p list\\com1.txt /l"), L"プロファイルを開けません"},
+        {t.Args(L"/p \\\\.\\C: /l"), L"プロファイルを開けません"},
+        // Names Windows would make otherwise: a trailing dot or blank is dropped.
+        {t.Args(L"/a . /y"), L"フォルダ名の最後にピリオドや空白は使えません。"},
+        {t.Args(L"/a \" \" /y"), L"フォルダ名の最後にピリオドや空白は使えません。"},
+        {t.Args(L"/r 2 /a \"x. \\sub\" /b y /y"),
+         L"フォルダ名の最後にピリオドや空白は使えません。"},
+        // Too long for a folder name: 2,000,000,000 letter copies, a 300-letter joining text.
+        {t.Args(L"/k 1 /n 2000000000 /l"), L"フォルダ名が長すぎます。"},
+        {t.Args(L"/a " + std::wstring(300, L'x') + L" /l"), L"フォルダ名が長すぎます。"},
+        // Control characters in any text of a name or a line.
+        {t.Args(L"/o 1 /1 \"a\r\nb\" /y"), L"連結文字に使えない文字が含まれています。"},
+        {t.Args(L"/o 1 /f \"\tID\" /l"), L"連結文字に使えない文字が含まれています。"},
+        // Path forms the copier is not known to take.
+        {L"/s \"\\\\.\\" + t.source + L"\" /d \"" + t.out + L"\" /l",
+         L"コピー元が認識できません。"},
+        {L"/s \"\\\\?\\GLOBALROOT\\Device\\x\" /d \"" + t.out + L"\" /l",
+         L"コピー元が認識できません。"},
+        {L"/s \"" + t.source + L"\" /d \\\\?\\Volume{00000000-0000-0000-0000-000000000000}\\x /l",
+         L"コピー先が認識できませんでした。"},
+        {L"/s \"" + t.source + L"\" /d \\\\.\\pipe\\x /l", L"コピー先が認識できませんでした。"},
     };
     for (Case const& c : cases) {
         BatchResult r = RunBatchExe(c.args);
@@ -262,9 +300,35 @@ TEST(BatchEndToEnd, NoFolderIsCopiedIntoItselfUnderAnotherName) {
         EXPECT_EQ(1, r.exit_code) << Sjis(d);
         EXPECT_TRUE(Has(r.err, L"コピー元＆コピー先が同一です。")) << Utf8(d) << Utf8(r.err);
     }
+    // A container that is there already as a link to the source or a folder below it: nothing
+    // is written, neither by the plan nor once the container is made.
+    std::wstring out = t.dir / L"out";
+    std::wstring below = t.dir / L"below";
+    CreateDirectoryW(below.c_str(), nullptr);
+    ASSERT_TRUE(UnixLink(UnixName(out) + "/photo", t.source, out + L"\\photo\\inner"));
+    ASSERT_TRUE(UnixLink(UnixName(below) + "/photo", inner, below + L"\\photo"));
+    for (std::wstring const& d : {out, below}) {
+        BatchResult r = RunBatchExe(L"/s \"" + t.source + L"\" /d \"" + d + L"\" /o 1 /y");
+        EXPECT_EQ(1, r.exit_code) << Utf8(d);
+        EXPECT_TRUE(Has(r.err, L"コピー元＆コピー先が同一です。")) << Utf8(d) << Utf8(r.err);
+        CopySettings settings;
+        settings.source = t.source.c_str();
+        settings.destination = d.c_str();
+        settings.text_output = true;
+        CopyPlan plan = MakeCopyPlan(settings, PlanDepth::kPreview); // no identity checks
+        ASSERT_FALSE(plan.IsRefused()) << Utf8(d);
+        YesFront front;
+        EXPECT_TRUE(PrepareCopyRun(plan, front).IsNull());
+        EXPECT_EQ(L"コピー元＆コピー先が同一です。", front.told) << Utf8(d);
+    }
+    EXPECT_FALSE(IsFile(t.source + L"\\outinfo.txt"));
+    EXPECT_FALSE(IsFile(inner + L"\\outinfo.txt"));
     for (std::wstring const& alias : {link, std::wstring(L"Q:")}) {
         DeleteFileW(alias.c_str());
     }
+    // Removed on the Unix side: a folder call would go through the link into the source.
+    UnixCommand("/bin/rm -f " + UnixName(out) + "/photo " + UnixName(below) + "/photo");
+    EXPECT_TRUE(Eventually([&] { return !IsDir(out + L"\\photo") && !IsDir(below + L"\\photo"); }));
     UnixCommand("/bin/rm -f " + drive);
     EXPECT_TRUE(Eventually([] { return !IsDir(L"Q:\\"); }));
 
@@ -319,7 +383,13 @@ TEST(BatchEndToEnd, ProfilesInTodaysEncodingsAndTheNumberOptions) {
     std::string utf8 = "dir_cat1=_\xE6\x8E\xA7\xE3\x81\x88\r\ndir_type=1\r\n"; // _控え
     std::wstring wide = L"\uFEFFdir_cat1=_控え\r\ndir_type=1\r\n";
     std::string utf16(reinterpret_cast<char const*>(wide.data()), wide.size() * 2);
-    for (std::string const& bytes : {utf8, "\xEF\xBB\xBF" + utf8, utf16}) {
+    // Big endian with its mark, little endian without one, and an odd last byte.
+    std::string big;
+    for (size_t i = 0; i < utf16.size(); i += 2) {
+        big += std::string{utf16[i + 1], utf16[i]};
+    }
+    for (std::string const& bytes :
+         {utf8, "\xEF\xBB\xBF" + utf8, utf16, big, utf16.substr(2), utf16 + "x", big + "x"}) {
         std::wstring profile = t.dir / L"p.txt";
         ASSERT_TRUE(WriteBytes(profile, bytes));
         BatchResult r = RunBatchExe(t.Args(L"/p \"" + profile + L"\" /n 2 /l"));
@@ -344,8 +414,25 @@ TEST(BatchEndToEnd, ProfilesInTodaysEncodingsAndTheNumberOptions) {
     }
     EXPECT_EQ(lines, ReadBytes(t.out + L"\\photo\\outinfo.txt"));
     EXPECT_EQ(12, CountDirs(t.out + L"\\photo"));
+    // Values the rules ignore are told; bad values of the number and structure keys are
+    // refused with their field's message.
+    struct Bad {
+        char const* line;
+        wchar_t const* said;
+        int exit;
+    };
+    for (Bad const& b : {Bad{"make_count=-5", L"プロファイルの値を無視しました: make_count=-5", 0},
+                         Bad{"dir_start=-1", L"開始番号が不正です。", 1},
+                         Bad{"dir_start=1000000000", L"開始番号が不正です。", 1},
+                         Bad{"dir_width=10", L"桁数が不正です。", 1},
+                         Bad{"dir_tree_only=2", L"dir_tree_only=2", 1}}) {
+        ASSERT_TRUE(WriteBytes(profile, std::string(b.line) + "\r\n"));
+        BatchResult bad = RunBatchExe(t.Args(L"/p \"" + profile + L"\" /l"));
+        EXPECT_EQ(b.exit, bad.exit_code) << b.line;
+        EXPECT_TRUE(Has(bad.err, b.said)) << b.line << Sjis(bad.err);
+    }
     for (auto const& c : {std::make_pair(L"/i -1", L"開始番号が不正です。"),
-                          std::make_pair(L"/i 999999999 /n 2", L"開始番号が不正です。"),
+                          std::make_pair(L"/i 1000000000", L"開始番号が不正です。"),
                           std::make_pair(L"/w 10", L"桁数が不正です。"),
                           std::make_pair(L"/w x", L"桁数が不正です。")}) {
         BatchResult bad = RunBatchExe(t.Args(std::wstring(c.first) + L" /y"));
@@ -454,4 +541,107 @@ TEST(BatchEndToEnd, OnlyTheSystemsCopierRunsAndCaseClashesAndLossyLinesAreTold) 
     } else {
         printf("this file system folds case: the clash cannot be made here\n");
     }
+}
+
+TEST(BatchEndToEnd, NamesAreTheOnesTheFileSystemMakes) {
+    Tree t;
+    // A source typed with a trailing dot or blank is the folder the system opens: one
+    // container, named photo, and the copies named after it.
+    for (std::wstring const& typed : {t.source + L".", t.source + L" "}) {
+        BatchResult r = RunBatchExe(L"/s \"" + typed + L"\" /d \"" + t.out + L"\" /n 1 /y");
+        EXPECT_EQ(0, r.exit_code) << Sjis(r.err);
+        EXPECT_TRUE(Has(r.out, L"[1/1] " + t.out + L"\\photo\\photo1 ")) << Sjis(r.out);
+    }
+    EXPECT_EQ(1, CountDirs(t.out));
+    EXPECT_TRUE(t.IsCopy(L"photo1"));
+
+    // The overwrite question counts folders, and says outinfo.txt apart.
+    struct Ask {
+        std::wstring more;
+        std::wstring question;
+    };
+    const Ask asks[] = {
+        {L"/n 1 /o 1",
+         L"outinfo.txt も書き直されます。\nコピー先に同じ名前のフォルダが 1 個あります。"},
+        {L"/n 1", L"コピー先に同じ名前のフォルダが 1 個あります。上書きしますか？"},
+        {L"/n 1 /o 1 /k 1", L"コピー先の outinfo.txt を書き直します。上書きしますか？"},
+    };
+    ASSERT_TRUE(WriteBytes(t.out + L"\\photo\\outinfo.txt", "old\r\n"));
+    for (Ask const& a : asks) {
+        BatchResult r = RunBatchExe(t.Args(a.more), "y\nn\n");
+        EXPECT_EQ(1, r.exit_code);
+        EXPECT_TRUE(Has(r.err, a.question)) << Sjis(a.more) << Sjis(r.err);
+        EXPECT_FALSE(Has(r.err, L"2 個")) << Sjis(a.more);
+    }
+    EXPECT_EQ("old\r\n", ReadBytes(t.out + L"\\photo\\outinfo.txt"));
+
+    // Numbers past nine digits from the largest start, in 64 bits; the list says its size and
+    // both ends first, on standard error.
+    BatchResult big = RunBatchExe(t.Args(L"/i 999999999 /n 3 /l"));
+    EXPECT_EQ(0, big.exit_code) << Sjis(big.err);
+    std::wstring base = t.out + L"\\photo\\photo";
+    EXPECT_EQ(base + L"999999999\n" + base + L"1000000000\n" + base + L"1000000001\n", big.out);
+    EXPECT_TRUE(Has(big.err, L"3 個: " + base + L"999999999 … " + base + L"1000000001\n"));
+
+    // No look-alike letters: what Shift_JIS cannot hold is "?" in outinfo.txt and in a
+    // redirected list, while the folder keeps its name.
+    TempDir other;
+    BatchResult lossy = RunBatchExe(L"/s \"" + t.source + L"\" /d \"" + other.Path() +
+                                    L"\" /a \u00F1\u00E9 /o 1 /y");
+    EXPECT_EQ(0, lossy.exit_code) << Sjis(lossy.err);
+    EXPECT_EQ("photo1??\r\n", ReadBytes(other / L"photo\\outinfo.txt"));
+    EXPECT_TRUE(IsDir(other / L"photo\\photo1\u00F1\u00E9"));
+    BatchResult listed = RunBatchExe(t.Args(L"/a \u00F1\u00E9 /o 1 /l"));
+    EXPECT_TRUE(Has(listed.out, L"\\photo1??\n  photo1??\n")) << Sjis(listed.out);
+    EXPECT_FALSE(Has(listed.out, L"photo1ne"));
+}
+
+TEST(BatchEndToEnd, AHugeListStopsWhenItsReaderGoes) {
+    Tree t;
+    // Billions of names, the last past INT_MAX: the reader takes a few bytes and goes, as
+    // | head does.
+    SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+    ASSERT_TRUE(CreatePipe(&outRead, &outWrite, &inherit, 0));
+    ASSERT_TRUE(CreatePipe(&errRead, &errWrite, &inherit, 1 << 16));
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = INVALID_HANDLE_VALUE;
+    si.hStdOutput = outWrite;
+    si.hStdError = errWrite;
+    std::wstring command = L"\"" + BatchExe() + L"\" " + t.Args(L"/i 999999999 /n 2147483647 /l");
+    std::vector<wchar_t> line(command.begin(), command.end());
+    line.push_back(L'\0');
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &si, &pi));
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    char buffer[256];
+    DWORD read = 0;
+    EXPECT_TRUE(ReadFile(outRead, buffer, sizeof buffer, &read, nullptr) && read > 0);
+    CloseHandle(outRead);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    if (code == STILL_ACTIVE) {
+        TerminateProcess(pi.hProcess, 99);
+    }
+    EXPECT_EQ(1u, code);
+    std::string err;
+    DWORD available = 0;
+    while (PeekNamedPipe(errRead, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(errRead, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        err.append(buffer, read);
+    }
+    std::wstring base = t.out + L"\\photo\\photo";
+    EXPECT_EQ(0u, testsupport::FromSjis(err).find(L"2147483647 個: " + base + L"999999999 … " +
+                                                  base + L"3147483645\n"))
+        << err;
+    CloseHandle(errRead);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
 }

@@ -112,3 +112,30 @@ TEST(CopyPaths, ShortNamesOfADestinationNotYetMadeAreSeenThrough) {
     EXPECT_TRUE(IsSelfCopy(src, C_WString((alias + L"\\").c_str())));
     EXPECT_FALSE(IsSelfCopy(src, C_WString((dir / L"photo long\\new").c_str())));
 }
+
+TEST(CopyPaths, PathFormsTheFileCallsTake) {
+    // Folders take the \\?\ form from 248 characters on, CreateDirectory's limit.
+    for (size_t length : {246u, 247u, 248u, 249u}) {
+        std::wstring path = L"C:\\" + std::wstring(length - 3, L'a');
+        std::wstring expected = length >= 248 ? L"\\\\?\\" + path : path;
+        EXPECT_EQ(expected, S(FileCallPath(C_WString(path.c_str())))) << length;
+    }
+    // Devices, volume names and GLOBALROOT are left alone (and refused by the plan); the
+    // drive and share forms are understood.
+    std::wstring device = L"\\\\.\\C:\\" + std::wstring(300, L'a');
+    EXPECT_EQ(device, S(FileCallPath(C_WString(device.c_str()))));
+    for (wchar_t const* odd : {L"\\\\.\\C:\\x", L"//./pipe/x", L"\\\\?\\Volume{1234}\\x",
+                               L"\\\\?\\GLOBALROOT\\Device\\x", L"\\\\?\\x", L"\\\\?\\"}) {
+        EXPECT_TRUE(IsOddPathForm(W(odd))) << S(W(odd)).size();
+    }
+    for (wchar_t const* plain : {L"\\\\?\\C:\\x", L"\\\\?\\c:", L"\\\\?\\UNC\\server\\share",
+                                 L"\\\\server\\share", L"C:\\x", L"x"}) {
+        EXPECT_FALSE(IsOddPathForm(W(plain))) << S(W(plain)).size();
+    }
+    // The folder the system opens: trailing dots and blanks of the last part go, except in the
+    // \\?\ form and where nothing else is left.
+    EXPECT_EQ(L"C:\\a\\photo", S(OpenedFolderName(W(L"C:\\a\\photo. ."))));
+    EXPECT_EQ(L"C:\\a.\\photo", S(OpenedFolderName(W(L"C:\\a.\\photo "))));
+    EXPECT_EQ(L"\\\\?\\C:\\photo.", S(OpenedFolderName(W(L"\\\\?\\C:\\photo."))));
+    EXPECT_EQ(L"C:\\a\\..", S(OpenedFolderName(W(L"C:\\a\\.."))));
+}

@@ -317,8 +317,13 @@ TEST(Profile, LoadingFollowsTheDialogsRules) {
     s.text_output = true;
     s.txt_rule = 2;
     // Empty text values and a count of 0 change nothing; the rule keys always apply.
+    // Bad values of the number and structure keys leave their settings alone.
+    s.start = 7;
+    s.width = 2;
+    s.tree_only = true;
     ASSERT_TRUE(
         batch_test::WriteBytes(path, "dir_cat1=\r\ndir_rule=5\r\ndir_type=2\r\nmake_count=0\r\n"
+                                     "dir_start=-5\r\ndir_width=10\r\ndir_tree_only=2\r\n"
                                      "txt_front=" +
                                          batch_test::Sjis(L"前") + "\r\n"));
     ProfileValues v;
@@ -331,6 +336,11 @@ TEST(Profile, LoadingFollowsTheDialogsRules) {
     EXPECT_EQ(0, s.txt_rule);
     EXPECT_FALSE(s.text_output);
     EXPECT_EQ(5, s.count);
+    EXPECT_EQ(7, s.start);
+    EXPECT_EQ(2, s.width);
+    EXPECT_TRUE(s.tree_only);
+    EXPECT_TRUE(s.start_valid && s.width_valid);
+    EXPECT_EQ(1u, v.ignored.size()); // make_count=0
 }
 
 TEST(Profile, BrokenFilesGiveValuesTheRunCanTake) {
@@ -428,7 +438,7 @@ TEST(CopyPlan, NamesComeFromTheIndexAndExistingTargetsFromOneListing) {
     EXPECT_EQ(std::wstring(L"photo2000000000_x"), plan.FolderName(1999999999).GetString());
     // A letter counter that long can make no folder name: refused without stepping.
     s.counter_kind = 1;
-    EXPECT_EQ(CopyRefusal::kBadDestination, MakeCopyPlan(s).refusal);
+    EXPECT_EQ(CopyRefusal::kNameTooLong, MakeCopyPlan(s).refusal);
 
     // Some targets exist beside unrelated folders, a file and a name padded otherwise.
     s.counter_kind = 0;
@@ -447,7 +457,7 @@ TEST(CopyPlan, NamesComeFromTheIndexAndExistingTargetsFromOneListing) {
     EXPECT_TRUE(existing.known);
     EXPECT_EQ((std::vector<int>{1, 10, 11}), existing.indices);
     EXPECT_TRUE(existing.out_info);
-    EXPECT_EQ(4, existing.Count());
+    EXPECT_EQ(3, existing.Count()); // folders only
     // A joining text with a separator: the folder below the container is listed.
     s.texts.dir_cat1 = L"";
     s.texts.dir_cat2 = L"\\sub";

@@ -222,6 +222,9 @@ TEST(NamingRules, CopyIndexGivesWhatSteppingGives) {
     // Copy 2,000,000,000 without the copies before it.
     CopyNaming number;
     EXPECT_EQ(L"2000000000", str(CounterText(NamingAt(number, 1999999999))));
+    // The largest start and the largest count: past INT_MAX without wrapping.
+    number.number = 999999999;
+    EXPECT_EQ(L"3147483645", str(CounterText(NamingAt(number, 2147483646))));
     CopyNaming letters;
     letters.is_number = false;
     EXPECT_EQ(76923077, CounterLengthAt(letters, 1999999999)); // 1999999999 / 26 + 1

@@ -41,16 +41,20 @@ void ScenarioCopy() {
     k.SetText(IDC_COUNT, L"2");
     k.Click(IDC_START);
     CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
-    CHECK(
-        k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 3 個あります。上書きしますか？", IDNO));
+    CHECK(k.Expect(L"確認",
+                   L"outinfo.txt も書き直されます。\nコピー先に同じ名前のフォルダが 2 個あります。"
+                   L"上書きしますか？",
+                   IDNO));
     CHECK(ReadOr(container + L"\\outinfo.txt") == "photo1\r\nphoto2\r\nphoto3\r\n");
     SameTree(src, container + L"\\photo1");
 
     // Enter in an edit starts a run like the start button.
     k.Key(IDC_COUNT, VK_RETURN);
     CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
-    CHECK(
-        k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 3 個あります。上書きしますか？", IDYES));
+    CHECK(k.Expect(L"確認",
+                   L"outinfo.txt も書き直されます。\nコピー先に同じ名前のフォルダが 2 個あります。"
+                   L"上書きしますか？",
+                   IDYES));
     CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。", IDOK, 120000));
     CHECK(WaitUntil([&] { return TextOf(k.Dialog()) == L"Kasumido"; }, 5000));
     CHECK(k.WaitText(IDC_START, L"生成開始", 5000));
@@ -61,8 +65,10 @@ void ScenarioCopy() {
     k.SetText(IDC_COUNT, L"4");
     k.Click(IDC_START);
     CHECK(k.Expect(L"確認", L"コピーを実行します。続けて良いですか？", IDYES));
-    CHECK(
-        k.Expect(L"確認", L"コピー先に同じ名前のフォルダが 4 個あります。上書きしますか？", IDYES));
+    CHECK(k.Expect(L"確認",
+                   L"outinfo.txt も書き直されます。\nコピー先に同じ名前のフォルダが 3 個あります。"
+                   L"上書きしますか？",
+                   IDYES));
     CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。\n1 個のコピーに失敗しました。\nphoto4",
                    IDOK, 120000));
     CHECK(k.WaitText(IDC_START, L"生成開始", 5000));
@@ -99,8 +105,7 @@ void ScenarioRules() {
     CHECK(k.WaitText(IDC_PREVIEW_NAMES, L"桁数が不正です。", 5000));
     k.SetText(IDC_COUNT, L"2000000000");
     k.SelectCombo(IDC_DIR_TYPE, 1);
-    CHECK(
-        k.WaitText(IDC_PREVIEW_NAMES, L"コピー先が認識できませんでした。", 5000)); // names too long
+    CHECK(k.WaitText(IDC_PREVIEW_NAMES, L"フォルダ名が長すぎます。", 5000));
     k.SetText(IDC_DIR_CAT1, L"a|b");
     CHECK(k.WaitText(IDC_PREVIEW_NAMES, L"連結文字に使えない文字が含まれています。", 5000));
     k.SetText(IDC_SRC, L"");
