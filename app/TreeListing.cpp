@@ -69,12 +69,13 @@ bool TreeListing::List(std::wstring const& root, std::vector<Entry>* entries, in
                        std::atomic<int> const* abort) {
     entries->clear();
     *files = 0;
-    bool ok = Walk(root, std::wstring(),
-                   [&](std::wstring const& path, bool folder, unsigned long long size) {
-                       entries->push_back({Upper(path), folder, size});
-                       *files += folder ? 0 : 1;
-                   },
-                   abort);
+    bool ok = Walk(
+        root, std::wstring(),
+        [&](std::wstring const& path, bool folder, unsigned long long size) {
+            entries->push_back({Upper(path), folder, size});
+            *files += folder ? 0 : 1;
+        },
+        abort);
     std::sort(entries->begin(), entries->end(), ByPath);
     return ok;
 }

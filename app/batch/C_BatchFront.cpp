@@ -115,7 +115,8 @@ bool C_BatchFront::Ask(wchar_t const* text, wchar_t const* /*caption*/, bool /*d
         Sleep(20);
     }
     if (pending->done && !pending->read) {
-        for (DWORD waited = 0; waited < kAbortSettleMilliseconds && !IsSet(m_pAbort); waited += 20) {
+        for (DWORD waited = 0; waited < kAbortSettleMilliseconds && !IsSet(m_pAbort);
+             waited += 20) {
             Sleep(20);
         }
     }

@@ -50,8 +50,8 @@ int C_Job::ActiveProcesses() const {
         return -1;
     }
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
-    if (!QueryInformationJobObject(m_hJob, JobObjectBasicAccountingInformation, &info,
-                                   sizeof(info), nullptr)) {
+    if (!QueryInformationJobObject(m_hJob, JobObjectBasicAccountingInformation, &info, sizeof(info),
+                                   nullptr)) {
         return -1;
     }
     return static_cast<int>(info.ActiveProcesses);

@@ -4,7 +4,9 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -53,21 +55,62 @@ void PostStart(Kasumido& k) {
     PostMessageW(k.Dialog(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
-// A chain of one-letter folders, levels deep, below root: long to look through.
+// The Unix name of a Windows path under Wine; empty elsewhere.
+std::string UnixName(std::wstring const& path) {
+    using Convert = char*(CDECL*)(wchar_t const*);
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+    Convert convert = nullptr;
+    memcpy(&convert, &found, sizeof found);
+    char* name = convert != nullptr ? convert(path.c_str()) : nullptr;
+    std::string result = name != nullptr ? name : "";
+    if (name != nullptr) {
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    return result;
+}
+
+// Runs a Linux program (Wine does not wait for it: the caller waits for its effect).
+void UnixCommand(std::string const& arguments) {
+    std::string line = "cmd /c start /wait /unix " + arguments;
+    std::vector<wchar_t> command(line.begin(), line.end());
+    command.push_back(L'\0');
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, 15000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+}
+
+// A chain of one-letter folders, levels deep, below root: long to look through. Made from the
+// Linux side where it can be (folder by folder through Wine takes minutes).
 std::wstring MakeDeepTree(std::wstring const& root, int levels) {
     std::wstring path = L"\\\\?\\" + root;
-    CreateDirectoryW(path.c_str(), nullptr);
+    std::string unixPath = UnixName(root);
     for (int i = 0; i < levels; ++i) {
         path += L"\\d";
-        CreateDirectoryW(path.c_str(), nullptr);
+        unixPath += "/d";
     }
-    WriteBytes(path + L"\\leaf.txt", "leaf");
+    if (!UnixName(root).empty()) {
+        UnixCommand("/bin/mkdir -p " + unixPath);
+        WaitUntil([&] { return IsDir(path); }, 30000);
+    } else {
+        std::wstring step = L"\\\\?\\" + root;
+        CreateDirectoryW(step.c_str(), nullptr);
+        for (int i = 0; i < levels; ++i) {
+            step += L"\\d";
+            CreateDirectoryW(step.c_str(), nullptr);
+        }
+    }
+    CHECK(IsDir(path));
     return path;
 }
 
 // Removes it again from the deepest folder up (a recursive removal would need a deep stack).
 void RemoveDeepTree(std::wstring deepest) {
-    DeleteFileW((deepest + L"\\leaf.txt").c_str());
     while (RemoveDirectoryW(deepest.c_str())) {
         deepest.resize(deepest.find_last_of(L'\\'));
     }
@@ -96,6 +139,7 @@ bool StartLongRun(Kasumido& k, TempDir const& t, int lines) {
 // Abort during a long run: the question (No goes on, Yes stops), the message, no further
 // copies and no completion message; the last summary line names the interrupted copy.
 void ScenarioAbort() {
+    setvbuf(stdout, nullptr, _IONBF, 0);
     TempDir t(L"abort");
     Kasumido k;
     if (!StartLongRun(k, t, 2)) {
@@ -153,7 +197,9 @@ void ScenarioAbort() {
     // A deep source, aborted while the run first looks through it: the worker stops looking,
     // and nothing of that run shows up later, even after a run elsewhere.
     std::wstring deepSrc = t / L"deep";
+    DWORD made = GetTickCount();
     std::wstring deepest = MakeDeepTree(deepSrc, 1500);
+    printf("deep source made in %lu ms\n", GetTickCount() - made);
     std::wstring deepOut = t / L"out\\deep";
     CHECK(StartRun(k, t, deepSrc, L"3"));
     CHECK(k.WaitText(IDC_START, L"中止", 5000));
@@ -180,20 +226,23 @@ void ScenarioAbort() {
     Sleep(500);
     k.Press(run, IDYES);
     CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。", IDOK, 120000));
+    printf("the run elsewhere completed\n");
     CHECK(k.NoBox(2000));
     CHECK_EQ_I(2, CountLines(t / L"elsewhere\\src\\outinfo.txt"));
     CHECK(!Exists(t / L"elsewhere\\src\\src3"));
     // Nothing of the aborted run, for 30 s: no line, no copy.
     bool late = WaitUntil(
-        [&] {
-            return CountLines(deepOut + L"\\outinfo.txt") > 0 || Exists(deepOut + L"\\deep1");
-        },
+        [&] { return CountLines(deepOut + L"\\outinfo.txt") > 0 || Exists(deepOut + L"\\deep1"); },
         30000);
     CHECK(!late);
+    printf("nothing of the aborted run\n");
     DWORD pid = k.Pid();
     k.Close();
     WaitForChildren(pid, 15000);
+    printf("closed\n");
     RemoveDeepTree(deepest);
+    CHECK(!Exists(deepSrc));
+    printf("removed\n");
 }
 
 // Closing the window during a run ends the program within a bounded time, and no copier stays
