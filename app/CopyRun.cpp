@@ -63,6 +63,15 @@ constexpr DWORD kCloseMilliseconds = 1000;
 // The exit code given to a copier that had to be ended.
 constexpr UINT kEndedCode = 0xFFFFFFFFU;
 
+// A copier that Ctrl+C reached may end before this process's console handler has set the
+// flag; a copier ended with code 2 from outside (its window closed) is no abort.
+bool AbortFollows(std::atomic<int> const& abort) {
+    for (int waited = 0; waited < 500 && !abort; waited += 10) {
+        Sleep(10);
+    }
+    return abort != 0;
+}
+
 // Asks every running copier to close, waits once for all of them together, then ends what is
 // left: the job's processes, and each process that could not be put into the job.
 void StopCopiers(std::vector<Copy>& running, ktora::C_Job& job) {
@@ -256,7 +265,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
             int known = 0;
             int code =
                 waited == ktora::C_Process::kJoinEnded ? copy.process->GetExitCode(&known) : -1;
-            if (known && code == kCopierInterrupted && s.interrupt_aborts) {
+            if (known && code == kCopierInterrupted && s.interrupt_aborts && AbortFollows(abort)) {
                 aborted = true; // Ctrl+C reached the copier too: the abort, not a failed copy
                 running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
                 break;

@@ -29,8 +29,9 @@ struct CopyState : CopyNaming {
     // Every copier of the run; what is left in it is ended with the record (also when the
     // process ends), and the front may end it at once (log-off).
     ktora::C_Job copiers;
-    // A copier ending with code 2 (Ctrl+C reached it) ends the run as an abort: set where the
-    // copiers share the front's console.
+    // A copier ending with code 2 ends the run as an abort when the abort flag follows within
+    // half a second (Ctrl+C reached the copier and the front): set where the copiers share the
+    // front's console.
     bool interrupt_aborts = false;
 
     CopyState() { copiers.Create(); }
