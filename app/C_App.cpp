@@ -5,6 +5,7 @@
 #include <shobjidl.h>
 
 #include <string>
+#include <memory>
 #include <vector>
 
 #include "app/CopyPlan.h"
@@ -25,13 +26,22 @@ namespace {
 
 const wchar_t kCaptionStart[] = L"生成開始";
 const wchar_t kCaptionAbort[] = L"中止";
+const wchar_t kCaptionStopping[] = L"中止中…";
 const wchar_t kTitle[] = L"Kasumido";
-// How long an abort waits for the worker, twice: before and after its message.
-const DWORD kAbortWaitMilliseconds = 5000;
+// A new run's thread object may still hold the thread of the run before, which has posted its
+// end and has only its last instructions left.
+const DWORD kReapMilliseconds = 2000;
+// At the end of the program a worker still stopping gets this long (it closes its copiers
+// within a second); its copiers end with the process in any case.
+const DWORD kTeardownMilliseconds = 3000;
+// The exit code of copiers ended at log-off.
+const UINT kEndedCode = 0xFFFFFFFFU;
 
 // Sent by the worker (synchronously, so it is carried out on the dialog's thread): a copy
-// starts (wParam 0) or ended (wParam 1); lParam points to its CopyProgress.
+// starts (wParam 0) or ended (wParam 1 made, 2 failed); lParam points to its CopyProgress.
 const UINT kMsgProgress = WM_APP + 1;
+// Posted by the worker as its last act: lParam is a RunEnd the dialog takes over.
+const UINT kMsgRunEnded = WM_APP + 2;
 
 // The controls that follow the text-output check box, in the order they are switched.
 const int kTextGroup[] = {IDC_TXT_CAT1_LABEL, IDC_TXT_CAT2_LABEL,  IDC_TXT_CAT3_LABEL,
@@ -95,7 +105,46 @@ C_WString FindProfileFolder() {
     return C_WString(folder.c_str());
 }
 
+// The worker's front: progress goes to the dialog as synchronous messages, the completion
+// message is kept for the dialog to show once the end is posted.
+class WorkerFront : public I_CopyFront {
+public:
+    explicit WorkerFront(HWND dialog) : m_hDialog(dialog) {}
+    bool Ask(wchar_t const* /*text*/, wchar_t const* /*caption*/, bool /*defaultNo*/) override {
+        return false;
+    }
+    void Tell(wchar_t const* text, wchar_t const* /*caption*/) override { m_told = text; }
+    void RunStarted() override {}
+    void CopyStarting(CopyProgress const& progress) override {
+        SendMessageW(m_hDialog, kMsgProgress, 0, reinterpret_cast<LPARAM>(&progress));
+    }
+    void CopyFinished(CopyProgress const& progress, bool made) override {
+        SendMessageW(m_hDialog, kMsgProgress, made ? 1 : 2, reinterpret_cast<LPARAM>(&progress));
+    }
+    void RunCompleted() override {}
+    C_WString const& Told() const { return m_told; }
+
+private:
+    HWND m_hDialog;
+    C_WString m_told;
+};
+
+// Closes every message box of the dialog's thread (they return 0).
+BOOL CALLBACK EndBox(HWND hwnd, LPARAM dialog) {
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (hwnd != reinterpret_cast<HWND>(dialog) && wcscmp(name, L"#32770") == 0) {
+        EndDialog(hwnd, 0);
+    }
+    return TRUE;
+}
+
 } // namespace
+
+struct RunEnd {
+    RunOutcome outcome = RunOutcome::kAborted;
+    C_WString message; // the completion message, when the run completed
+};
 
 void ComRelease::operator()(IUnknown* object) const {
     if (object != nullptr) {
@@ -105,14 +154,20 @@ void ComRelease::operator()(IUnknown* object) const {
 
 C_App::C_App(HINSTANCE const& instance, HINSTANCE const& prevInstance, wchar_t* const& cmdLine,
              int const& cmdShow)
-    : m_hDialog(nullptr), abort_requested(0), m_runActive(0), m_bComReady(false),
-      m_bRunFailed(false) {
+    : m_hDialog(nullptr), m_bComReady(false), m_bRunFailed(false), m_bClosing(false) {
     Register(instance, prevInstance, cmdLine, cmdShow);
 }
 
 C_App::~C_App() {
-    abort_requested = 1;
-    m_thread.Join(0);
+    // The dialog is gone; a run that is still stopping closes its copiers within a second.
+    if (!m_pRun.IsNull()) {
+        m_pRun->abort = 1;
+    }
+    if (m_thread.Join(kTeardownMilliseconds) == ktora::C_ThreadEx::kJoinTimeout) {
+        // A worker held up in the file system: the process must end all the same (its copiers
+        // end with it, through the job); waiting on would leave it behind, windowless.
+        ExitProcess(0);
+    }
     m_pTaskbar.reset();
     if (m_bComReady) {
         CoUninitialize();
@@ -227,15 +282,24 @@ LRESULT C_App::WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM& lParam
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         break;
     case kMsgProgress:
-        if (hwnd == m_hDialog && lParam == 0) {
-            EndProgress(); // the run is over
-        } else if (hwnd == m_hDialog) {
+        if (hwnd == m_hDialog) {
             OnProgress(*reinterpret_cast<CopyProgress const*>(lParam), wParam != 0);
         }
         break;
+    case kMsgRunEnded:
+        OnWorkerEnded(lParam);
+        break;
     case WM_CLOSE:
-        abort_requested = 1;
-        DestroyWindow(hwnd);
+        Close(false);
+        break;
+    case WM_QUERYENDSESSION:
+        // Shutdown is never held up: a run is stopped when the session really ends.
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) {
+            Close(true);
+        }
         break;
     case WM_DESTROY:
         if (hwnd == m_hDialog) {
@@ -332,6 +396,9 @@ C_WString C_App::ReadItemText(int id) const {
 }
 
 int C_App::Message(wchar_t const* text, wchar_t const* caption, UINT buttons) const {
+    if (m_bClosing) {
+        return 0; // as a box closed with the window
+    }
     return MessageBoxW(m_hDialog, text, caption, buttons | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
@@ -389,7 +456,8 @@ void C_App::ShowSettings(CopySettings const& s) {
 }
 
 void C_App::UpdatePreview() {
-    if (m_hDialog == nullptr || m_runActive) {
+    C_RunState::Phase phase = m_runState.GetPhase();
+    if (m_hDialog == nullptr || phase == C_RunState::kRunning || phase == C_RunState::kStopping) {
         return; // during a run the band shows where it stands
     }
     CopySettings settings = ReadSettings();
@@ -465,60 +533,124 @@ void C_App::LoadProfile() {
     UpdatePreview();
 }
 
-void C_App::WaitForWorker(DWORD milliseconds) {
-    // The worker sends messages to this thread (the button caption, its message box): serve
-    // them while waiting, or both threads would wait for each other.
-    DWORD start = GetTickCount();
-    while (m_thread.Join(20) == ktora::C_ThreadEx::kJoinTimeout) {
-        if (milliseconds != 0 && GetTickCount() - start >= milliseconds) {
-            return;
-        }
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+void C_App::OnStart() {
+    switch (m_runState.Pressed()) {
+    case C_RunState::kAskRun:
+        StartRun();
+        break;
+    case C_RunState::kAskAbort:
+        AskAbort();
+        break;
+    case C_RunState::kIgnore:
+        break;
     }
 }
 
-void C_App::OnStart() {
-    // A worker whose copies are all done is only ending: that is not a run to abort.
-    if (m_thread.IsRunning() && m_runActive) {
-        if (!Ask(kAskAbort, kTitleConfirm, false)) {
-            return;
-        }
-        abort_requested = 1;
-        WaitForWorker(kAbortWaitMilliseconds);
-        Tell(kTellAborted, kTitleMessage);
-        WaitForWorker(kAbortWaitMilliseconds);
-        SetDlgItemTextW(m_hDialog, IDC_START, kCaptionStart);
-        m_runActive = 0;
-        EndProgress();
+void C_App::StartRun() {
+    Pointer<CopyState> state = PrepareCopyRun(MakeCopyPlan(ReadSettings()), *this);
+    if (state.IsNull()) {
+        m_runState.NoRun(); // refused (its message told), answered No, or the window closed
         return;
     }
-
-    {
-        // The record and the function object are handed over before the thread starts, and
-        // this thread lets go of its references first: their counts are never changed by two
-        // threads at once.
-        Pointer<CopyState> state = PrepareCopyRun(MakeCopyPlan(ReadSettings()), *this);
-        if (state.Get() == nullptr) {
-            return; // refused (its message told) or answered No
-        }
-        abort_requested = 0;
-        WaitForWorker(0);
+    // The thread of the run before has posted its end already (the state was idle).
+    bool started = m_thread.Join(kReapMilliseconds) != ktora::C_ThreadEx::kJoinTimeout;
+    if (started) {
         Pointer<ktora::I_Function> function(
             new ktora::C_FunctionTypeMemberA1<C_App, Pointer<CopyState>>(this, &C_App::CopyWorker,
                                                                          state));
-        m_thread.SetFunction(function);
+        started = m_thread.SetFunction(function) && m_thread.Start();
     }
+    if (!started) {
+        m_thread.SetFunction(Pointer<ktora::I_Function>()); // lets go of the record
+        m_runState.NoRun();
+        // What the questions left behind stays: say so.
+        C_WString text = C_WString::Stringf(kTellCannotStart, state->dest_dir.GetString());
+        if (state->out_info.IsOpen()) {
+            text += L"\n";
+            text += kTellSummaryEmptied;
+        }
+        state.Release();
+        Tell(text.GetString(), kTitleMessage);
+        return;
+    }
+    m_pRun = state;
     m_bRunFailed = false;
-    m_runActive = 1;
-    if (!m_thread.Start()) {
-        m_runActive = 0;
+    m_runState.RunStarted();
+    SetDlgItemTextW(m_hDialog, IDC_START, kCaptionAbort);
+}
+
+void C_App::AskAbort() {
+    bool yes = Ask(kAskAbort, kTitleConfirm, false);
+    switch (m_runState.AbortAnswered(yes)) {
+    case C_RunState::kStop:
+        StopRun(false);
+        break;
+    case C_RunState::kShowEnd:
+        ShowEnd();
+        break;
+    case C_RunState::kGoOn:
+        break;
     }
 }
 
+void C_App::StopRun(bool now) {
+    if (!m_pRun.IsNull()) {
+        m_pRun->abort = 1;
+        if (now) {
+            m_pRun->copiers.Terminate(kEndedCode);
+        }
+    }
+    SetDlgItemTextW(m_hDialog, IDC_START, kCaptionStopping);
+    EnableWindow(GetDlgItem(m_hDialog, IDC_START), FALSE);
+}
+
+void C_App::OnWorkerEnded(LPARAM end) {
+    std::unique_ptr<RunEnd> taken(reinterpret_cast<RunEnd*>(end));
+    if (taken == nullptr) {
+        return;
+    }
+    m_pEnd = std::move(taken);
+    if (m_runState.WorkerEnded()) {
+        ShowEnd();
+    }
+}
+
+void C_App::ShowEnd() {
+    std::unique_ptr<RunEnd> end = std::move(m_pEnd);
+    m_pRun.Release();
+    SetDlgItemTextW(m_hDialog, IDC_START, kCaptionStart);
+    EnableWindow(GetDlgItem(m_hDialog, IDC_START), TRUE);
+    EndProgress();
+    // One message for what happened: the completion (every copy was handled before any abort
+    // was seen), or the abort.
+    if (end != nullptr && end->outcome != RunOutcome::kAborted) {
+        Tell(end->message.GetString(), kTitleMessage);
+    } else {
+        Tell(kTellAborted, kTitleMessage);
+    }
+    m_runState.Told();
+}
+
+void C_App::Close(bool sessionEnds) {
+    m_bClosing = true;
+    if (m_runState.StopForExit() || sessionEnds) {
+        // At log-off there is no time to let the copiers close: they are ended now.
+        StopRun(sessionEnds);
+    }
+    // The boxes first: each returns, and the code that opened it finds the window closing.
+    EnumThreadWindows(GetCurrentThreadId(), &EndBox, reinterpret_cast<LPARAM>(m_hDialog));
+    DestroyWindow(m_hDialog);
+}
+
 int C_App::CopyWorker(Pointer<CopyState> state) {
-    RunCopies(*state, abort_requested, *this);
-    m_runActive = 0;
+    WorkerFront front(m_hDialog);
+    std::unique_ptr<RunEnd> end(new RunEnd());
+    end->outcome = RunCopies(*state, state->abort, front);
+    end->message = front.Told();
+    // The last word: the dialog takes over from here. A window already gone takes nothing.
+    if (PostMessageW(m_hDialog, kMsgRunEnded, 0, reinterpret_cast<LPARAM>(end.get()))) {
+        end.release();
+    }
     return 0;
 }
 
@@ -530,21 +662,9 @@ void C_App::Tell(wchar_t const* text, wchar_t const* caption) {
     Message(text, caption, MB_OK);
 }
 
-void C_App::RunStarted() {
-    SetDlgItemTextW(m_hDialog, IDC_START, kCaptionAbort);
-}
-
-void C_App::CopyStarting(CopyProgress const& progress) {
-    SendMessageW(m_hDialog, kMsgProgress, 0, reinterpret_cast<LPARAM>(&progress));
-}
-
-void C_App::CopyFinished(CopyProgress const& progress, bool made) {
-    SendMessageW(m_hDialog, kMsgProgress, made ? 1 : 2, reinterpret_cast<LPARAM>(&progress));
-}
-
 void C_App::OnProgress(CopyProgress const& p, bool finished) {
-    if (!m_runActive) {
-        return; // an aborted run's last word
+    if (m_runState.GetPhase() != C_RunState::kRunning) {
+        return; // a stopping run's last word
     }
     if (finished) {
         m_bRunFailed = m_bRunFailed || p.failed > 0;
@@ -573,11 +693,4 @@ void C_App::EndProgress() {
         m_pTaskbar->SetProgressState(m_hDialog, TBPF_NOPROGRESS);
     }
     UpdatePreview();
-}
-
-void C_App::RunCompleted() {
-    // Over before the completion message: a start pressed after it begins a new run.
-    m_runActive = 0;
-    SetDlgItemTextW(m_hDialog, IDC_START, kCaptionStart);
-    SendMessageW(m_hDialog, kMsgProgress, 3, 0);
 }

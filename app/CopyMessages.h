@@ -41,3 +41,9 @@ inline constexpr wchar_t kTellSummaryInexact[] = L"outinfo.txt に書けない�
 // Before the names of failed copies (up to five, then an ellipsis) in the completion message.
 inline constexpr int kFailedNamesShown = 5;
 inline constexpr wchar_t kMoreFailedNames[] = L"…";
+// When the dialog cannot start the thread that makes the copies (%ls: the container, which the
+// questions before made and which stays).
+inline constexpr wchar_t kTellCannotStart[] =
+    L"コピーを開始できませんでした。\nコピー先のフォルダ %ls は作成されたまま残っています。";
+// Added to it when outinfo.txt had been emptied for the run.
+inline constexpr wchar_t kTellSummaryEmptied[] = L"outinfo.txt は空になっています。";

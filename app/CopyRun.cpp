@@ -47,7 +47,7 @@ struct Copy {
     C_WString folder; // below the container
     C_WString target;
     std::unique_ptr<ktora::C_Process> process;
-    bool closing = false; // asked to close on abort
+    bool in_job = false; // in the run's job object, which ends it on abort
 };
 
 // From this many copies on, the run asks once more.
@@ -58,6 +58,43 @@ constexpr unsigned long kPollMilliseconds = 100;
 // Exit codes of the copier: 0 copied, 1 nothing to copy, 2 interrupted by the user.
 constexpr int kCopierDone = 0;
 constexpr int kCopierNothing = 1;
+constexpr int kCopierInterrupted = 2;
+// How long the copiers of an aborted run may take to close when asked, all together.
+constexpr DWORD kCloseMilliseconds = 1000;
+// The exit code given to a copier that had to be ended.
+constexpr UINT kEndedCode = 0xFFFFFFFFU;
+
+// A copier that Ctrl+C reached may end before this process's console handler has set the
+// flag; a copier ended with code 2 from outside (its window closed) is no abort.
+bool AbortFollows(std::atomic<int> const& abort) {
+    for (int waited = 0; waited < 500 && !abort; waited += 10) {
+        Sleep(10);
+    }
+    return abort != 0;
+}
+
+// Asks every running copier to close, waits once for all of them together, then ends what is
+// left: the job's processes, and each process that could not be put into the job.
+void StopCopiers(std::vector<Copy>& running, ktora::C_Job& job) {
+    std::vector<HANDLE> handles;
+    for (Copy& copy : running) {
+        if (copy.process->GetHandle() != nullptr) {
+            copy.process->AskToClose();
+            handles.push_back(copy.process->GetHandle());
+        }
+    }
+    if (!handles.empty()) {
+        WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE,
+                               kCloseMilliseconds);
+    }
+    job.Terminate(kEndedCode);
+    for (Copy& copy : running) {
+        if (!copy.in_job) {
+            copy.process->Terminate();
+        }
+        copy.process->Join(kCloseMilliseconds);
+    }
+}
 
 // Time left from the copies finished so far, in milliseconds; -1 before the first.
 long long Remaining(unsigned elapsed, int done, int count) {
@@ -149,7 +186,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
     const C_WString lastName = ktora::common::ktora_GetLastName(s.dest_dir);
     // The source as it is now: every copy is checked against it.
     TreeListing source;
-    const bool sourceListed = source.Take(s.src_dir);
+    const bool sourceListed = source.Take(s.src_dir, &abort);
 
     std::vector<Copy> running;
     // The first failed copies by name (the message shows a few); the count is in progress.
@@ -177,7 +214,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
     int next = 0;
     bool aborted = false;
     for (;;) {
-        if (abort) {
+        if (abort || aborted) {
             aborted = true;
             break;
         }
@@ -210,10 +247,16 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
 
             copy.process = std::make_unique<ktora::C_Process>();
             C_WString command = MakeCopyCommand(s.src_dir, copy.target, s.tree_only);
+            // Started suspended: it is in the run's job before it can do anything, so an abort
+            // stops it even if it has no window yet.
             bool started = !s.copier.Empty() &&
                            copy.process->RunApplication(s.copier.GetString(), command.GetString(),
-                                                        SW_SHOW, ktora::C_Process::kPipeNone) !=
-                               ktora::C_Process::kRunFailed;
+                                                        SW_SHOW, ktora::C_Process::kPipeNone,
+                                                        true) != ktora::C_Process::kRunFailed;
+            if (started) {
+                copy.in_job = s.copiers.Assign(copy.process->GetHandle()) != 0;
+                copy.process->Resume();
+            }
             if (!started) {
                 // Counted as failed, and the run goes on with the next copy.
                 finish(copy, false);
@@ -231,7 +274,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
         // Wait a little on each running copier; handle those that ended.
         const unsigned long slice =
             running.size() > 1 ? kPollMilliseconds / running.size() : kPollMilliseconds;
-        for (size_t k = 0; k < running.size() && !abort;) {
+        for (size_t k = 0; k < running.size() && !abort && !aborted;) {
             Copy& copy = running[k];
             int waited = copy.process->Join(slice);
             if (waited == ktora::C_Process::kJoinTimeout) {
@@ -241,28 +284,30 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
             int known = 0;
             int code =
                 waited == ktora::C_Process::kJoinEnded ? copy.process->GetExitCode(&known) : -1;
+            if (known && code == kCopierInterrupted && s.interrupt_aborts && AbortFollows(abort)) {
+                aborted = true; // Ctrl+C reached the copier too: the abort, not a failed copy
+                running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
+                break;
+            }
             // Only a copier that ended on its own with success made a copy, and only when the
             // copy holds the whole source: a copier killed from outside may report 0 too.
             bool made = known && (code == kCopierDone ||
                                   (code == kCopierNothing && sourceListed && source.Files() == 0));
             if (made) {
-                made = sourceListed && source.IsCopiedInto(copy.target, s.tree_only);
+                made = sourceListed && source.IsCopiedInto(copy.target, s.tree_only, &abort);
+            }
+            if (abort) {
+                break; // its check may have been cut short: the copy is not handled
             }
             finish(copy, made);
             running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
         }
     }
     if (aborted) {
-        // Asked to close; those that do not are no longer waited for.
-        for (Copy& copy : running) {
-            copy.process->TryExit();
-        }
+        StopCopiers(running, s.copiers);
         return RunOutcome::kAborted;
     }
-    // A run that was asked to stop makes no further calls on its front: the dialog may be gone.
-    if (abort) {
-        return RunOutcome::kAborted;
-    }
+    // Every copy was handled before the abort was seen (if there was one): the run is complete.
     front.RunCompleted();
     // The run goes on after a failed copy; the user learns about failures here.
     C_WString done = progress.failed == 0 ? C_WString(kTellDone)

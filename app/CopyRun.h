@@ -30,7 +30,9 @@ ktora::common::Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFro
 ktora::common::Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& front);
 
 // Makes the copies of a prepared run, up to state.jobs copiers at once. abort is polled
-// between steps and while copiers run (which are then asked to close). A copy counts as made
+// between steps, while copiers run and during the walks of the source and of each copy; on
+// abort the running copiers are asked to close, and what is left after a second is ended. A
+// copier ending with code 2 is the abort where state.interrupt_aborts. A copy counts as made
 // only when its copier ended on its own with success and the copy holds every folder and
 // every file (same size) of the source.
 RunOutcome RunCopies(CopyState& state, std::atomic<int> const& abort, I_CopyFront& front);

@@ -1,10 +1,12 @@
 #pragma once
 // The record of one copy run, created when a run starts and shared with the worker thread.
+#include <atomic>
 #include <vector>
 
 #include "app/NamingRules.h"
 #include "ktora/file/C_FileStream.h"
 #include "ktora/string/C_WString.h"
+#include "ktora/thread/C_Job.h"
 
 struct CopyState : CopyNaming {
     // --- Run: how many copies, from where to where, and the summary file ---
@@ -19,4 +21,18 @@ struct CopyState : CopyNaming {
     bool out_info_lost = false;    // text output was asked for, but outinfo.txt could not be
                                    // opened or a line could not be written
     bool out_info_inexact = false; // some line held characters the code page cannot hold
+
+    // --- Stopping: shared by the front that started the run and the thread that makes it ---
+    // Non-zero: stop. Each run has its own, set once and never cleared, so a worker that is
+    // still ending can never take a later run's start for its own.
+    std::atomic<int> abort{0};
+    // Every copier of the run; what is left in it is ended with the record (also when the
+    // process ends), and the front may end it at once (log-off).
+    ktora::C_Job copiers;
+    // A copier ending with code 2 ends the run as an abort when the abort flag follows within
+    // half a second (Ctrl+C reached the copier and the front): set where the copiers share the
+    // front's console.
+    bool interrupt_aborts = false;
+
+    CopyState() { copiers.Create(); }
 };

@@ -17,7 +17,12 @@ std::wstring Upper(std::wstring text) {
     return text;
 }
 
-template <class Visit> bool Walk(std::wstring const& root, std::wstring const& below, Visit visit) {
+template <class Visit>
+bool Walk(std::wstring const& root, std::wstring const& below, Visit visit,
+          std::atomic<int> const* abort) {
+    if (abort != nullptr && *abort) {
+        return false; // a deep tree takes long: an abort must not wait for the whole walk
+    }
     std::wstring pattern = root + below + L"\\*";
     WIN32_FIND_DATAW data;
     HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
@@ -45,7 +50,10 @@ template <class Visit> bool Walk(std::wstring const& root, std::wstring const& b
     } while (FindNextFileW(h, &data));
     FindClose(h);
     for (std::wstring const& folder : folders) {
-        ok = Walk(root, folder, visit) && ok;
+        ok = Walk(root, folder, visit, abort) && ok;
+        if (abort != nullptr && *abort) {
+            return false;
+        }
     }
     return ok;
 }
@@ -57,29 +65,35 @@ std::wstring RootOf(C_WString const& folder) {
 
 } // namespace
 
-bool TreeListing::List(std::wstring const& root, std::vector<Entry>* entries, int* files) {
+bool TreeListing::List(std::wstring const& root, std::vector<Entry>* entries, int* files,
+                       std::atomic<int> const* abort) {
     entries->clear();
     *files = 0;
-    bool ok = Walk(root, std::wstring(),
-                   [&](std::wstring const& path, bool folder, unsigned long long size) {
-                       entries->push_back({Upper(path), folder, size});
-                       *files += folder ? 0 : 1;
-                   });
+    bool ok = Walk(
+        root, std::wstring(),
+        [&](std::wstring const& path, bool folder, unsigned long long size) {
+            entries->push_back({Upper(path), folder, size});
+            *files += folder ? 0 : 1;
+        },
+        abort);
     std::sort(entries->begin(), entries->end(), ByPath);
     return ok;
 }
 
-bool TreeListing::Take(C_WString const& root) {
-    return List(RootOf(root), &m_Entries, &m_nFiles);
+bool TreeListing::Take(C_WString const& root, std::atomic<int> const* abort) {
+    return List(RootOf(root), &m_Entries, &m_nFiles, abort);
 }
 
-bool TreeListing::IsCopiedInto(C_WString const& target, bool foldersOnly) const {
+bool TreeListing::IsCopiedInto(C_WString const& target, bool foldersOnly,
+                               std::atomic<int> const* abort) const {
     if (!IsFolderAt(target)) {
         return false;
     }
     std::vector<Entry> copied;
     int files = 0;
-    List(RootOf(target), &copied, &files);
+    if (!List(RootOf(target), &copied, &files, abort) && abort != nullptr && *abort) {
+        return false;
+    }
     for (Entry const& e : m_Entries) {
         if (foldersOnly && !e.folder) {
             continue;

@@ -256,6 +256,7 @@ BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort, 
     if (state.IsNull()) {
         return kBatchRefused;
     }
+    state->interrupt_aborts = true; // the copiers share this console: Ctrl+C reaches them too
     RunOutcome outcome = RunCopies(*state, abort, front);
     if (outcome == RunOutcome::kAborted) {
         front.Tell(kTellAborted, kTitleMessage);

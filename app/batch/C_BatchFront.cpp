@@ -1,7 +1,9 @@
 #include "app/batch/C_BatchFront.h"
 
 #include <cwchar>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "app/CodePageText.h"
 
@@ -45,9 +47,26 @@ bool ReadAnswer(std::wstring* line) {
     return true;
 }
 
+// An answer read on a thread of its own, so that the question can stop waiting on an abort
+// (a read of a pipe or a console does not return for Ctrl+C everywhere).
+struct PendingAnswer {
+    std::atomic<int> done{0};
+    bool read = false;
+    std::wstring line;
+};
+
+// How long a read that ended without a line waits for the abort it may have been ended by
+// (the console's handler runs on another thread).
+const DWORD kAbortSettleMilliseconds = 300;
+
+bool IsSet(std::atomic<int> const* flag) {
+    return flag != nullptr && *flag != 0;
+}
+
 } // namespace
 
-C_BatchFront::C_BatchFront(bool yesToAll, int jobs) : m_bYesToAll(yesToAll), m_nJobs(jobs) {}
+C_BatchFront::C_BatchFront(bool yesToAll, int jobs, std::atomic<int> const* abort)
+    : m_bYesToAll(yesToAll), m_nJobs(jobs), m_pAbort(abort) {}
 
 bool C_BatchFront::Write(DWORD stdHandle, wchar_t const* text) {
     HANDLE out = GetStdHandle(stdHandle);
@@ -81,9 +100,31 @@ bool C_BatchFront::Ask(wchar_t const* text, wchar_t const* /*caption*/, bool /*d
         Write(STD_ERROR_HANDLE, prompt.c_str());
         return true;
     }
+    if (IsSet(m_pAbort)) {
+        return false;
+    }
     Write(STD_ERROR_HANDLE, prompt.c_str());
-    std::wstring answer;
-    if (!ReadAnswer(&answer)) {
+    auto pending = std::make_shared<PendingAnswer>();
+    // Left to itself after an abort: the process ends soon, the read with it.
+    std::thread([pending] {
+        pending->read = ReadAnswer(&pending->line);
+        pending->done = 1;
+    }).detach();
+    while (!pending->done && !IsSet(m_pAbort)) {
+        Sleep(20);
+    }
+    if (pending->done && !pending->read) {
+        for (DWORD waited = 0; waited < kAbortSettleMilliseconds && !IsSet(m_pAbort);
+             waited += 20) {
+            Sleep(20);
+        }
+    }
+    if (IsSet(m_pAbort)) {
+        Write(STD_ERROR_HANDLE, L"\n");
+        return false;
+    }
+    std::wstring answer = pending->line;
+    if (!pending->read) {
         Write(STD_ERROR_HANDLE, L"N\n");
         return false;
     }

@@ -3,13 +3,17 @@
 // standard output, questions answered from standard input or by the yes-to-all switch.
 #include <windows.h>
 
+#include <atomic>
+
 #include "app/I_CopyFront.h"
 
 class C_BatchFront : public I_CopyFront {
 public:
     // With more than one copier at once (jobs > 1) the progress line is written as each copy
     // finishes, in order of finishing; with one, as each copy starts.
-    explicit C_BatchFront(bool yesToAll, int jobs = 1);
+    // abort (may be null) is the run's flag: a question stops waiting for its answer when it
+    // is set (Ctrl+C, Ctrl+Break, the console closing) and is then answered No.
+    explicit C_BatchFront(bool yesToAll, int jobs = 1, std::atomic<int> const* abort = nullptr);
     ~C_BatchFront() override = default;
 
     // Asks on standard error; Yes when the answer line starts with y or Y. No at end of input.
@@ -32,4 +36,5 @@ private:
 
     bool m_bYesToAll;
     int m_nJobs;
+    std::atomic<int> const* m_pAbort;
 };

@@ -76,7 +76,7 @@ BOOL CALLBACK FindChildWindow(HWND hwnd, LPARAM lParam) {
 
 C_Process::C_Process()
     : m_hRead(nullptr), m_hWrite(nullptr), m_hThird(nullptr), m_hProcess(nullptr),
-      m_dwProcessId(kFailed), m_nExitKnown(0), m_nExitCode(0) {}
+      m_hSuspended(nullptr), m_dwProcessId(kFailed), m_nExitKnown(0), m_nExitCode(0) {}
 
 C_Process::~C_Process() {
     Cleanup();
@@ -91,18 +91,34 @@ unsigned long C_Process::Run(wchar_t const* commandLine, int show, int mode, int
 }
 
 unsigned long C_Process::RunApplication(wchar_t const* application, wchar_t const* commandLine,
-                                        int show, int mode) {
+                                        int show, int mode, bool suspended) {
     if (!application || !*application) {
         return kFailed;
     }
-    return Launch(application, commandLine, show, mode, 0, nullptr, nullptr, nullptr, nullptr);
+    return Launch(application, commandLine, show, mode, 0, nullptr, nullptr, nullptr, nullptr,
+                  suspended);
+}
+
+int C_Process::Resume() {
+    if (!m_hProcess) {
+        return 0;
+    }
+    if (m_hSuspended) {
+        ResumeThread(m_hSuspended);
+        CloseIf(m_hSuspended);
+    }
+    return 1;
+}
+
+HANDLE C_Process::GetHandle() const {
+    return m_hProcess;
 }
 
 unsigned long C_Process::Launch(wchar_t const* application, wchar_t const* commandLine, int show,
                                 int mode, int waitIdle, void* environment,
                                 wchar_t const* currentDirectory,
                                 SECURITY_ATTRIBUTES* processAttributes,
-                                SECURITY_ATTRIBUTES* threadAttributes) {
+                                SECURITY_ATTRIBUTES* threadAttributes, bool suspended) {
     if (m_hProcess || !commandLine || mode < kPipeNone || mode > kNewConsole) {
         return kFailed;
     }
@@ -155,6 +171,9 @@ unsigned long C_Process::Launch(wchar_t const* application, wchar_t const* comma
     if (show == SW_HIDE) {
         flags = DETACHED_PROCESS;
     }
+    if (suspended) {
+        flags |= CREATE_SUSPENDED;
+    }
     // CreateProcessW may write into the command line.
     std::vector<wchar_t> line(commandLine, commandLine + wcslen(commandLine) + 1);
     PROCESS_INFORMATION pi = {};
@@ -167,7 +186,11 @@ unsigned long C_Process::Launch(wchar_t const* application, wchar_t const* comma
     CloseIf(childIn);
     CloseIf(childOut);
     CloseIf(childErr);
-    CloseHandle(pi.hThread);
+    if (suspended) {
+        m_hSuspended = pi.hThread;
+    } else {
+        CloseHandle(pi.hThread);
+    }
     m_hRead = parentRead;
     m_hWrite = parentWrite;
     m_hThird = parentError;
@@ -222,16 +245,21 @@ int C_Process::Join(unsigned long milliseconds) {
     return WaitEnd(milliseconds);
 }
 
-int C_Process::Exit(unsigned long milliseconds) {
+int C_Process::AskToClose() {
     if (!m_hProcess) {
-        return kJoinNoChild;
+        return 0;
     }
     FindWindowData data = {m_dwProcessId, nullptr, nullptr};
     EnumWindows(&FindChildWindow, reinterpret_cast<LPARAM>(&data));
     HWND target = data.main ? data.main : data.first;
-    if (target) {
-        PostMessageW(target, WM_CLOSE, 0, 0);
+    return target && PostMessageW(target, WM_CLOSE, 0, 0) ? 1 : 0;
+}
+
+int C_Process::Exit(unsigned long milliseconds) {
+    if (!m_hProcess) {
+        return kJoinNoChild;
     }
+    AskToClose();
     return WaitEnd(milliseconds);
 }
 
@@ -403,6 +431,12 @@ int C_Process::ReaderStream(C_Memory* buffer, int size, int milliseconds) {
 }
 
 void C_Process::Cleanup() {
+    if (m_hSuspended) {
+        // Never let run: nobody would ever resume or end it.
+        TerminateProcess(m_hProcess, 0xFFFFFFFFU);
+        WaitForSingleObject(m_hProcess, 1000);
+        CloseIf(m_hSuspended);
+    }
     CacheExitCodeIfEnded();
     CloseIf(m_hRead);
     CloseIf(m_hWrite);

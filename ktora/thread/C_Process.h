@@ -43,9 +43,17 @@ public:
                       SECURITY_ATTRIBUTES* processAttributes,
                       SECURITY_ATTRIBUTES* threadAttributes);
     // Starts application, given by its full path and never searched for, with commandLine
-    // as the line the child sees (its first word need not name the application).
+    // as the line the child sees (its first word need not name the application). With
+    // suspended the child does not run until Resume (so it can be put into a C_Job first); a
+    // child never resumed is ended when the object lets it go.
     unsigned long RunApplication(wchar_t const* application, wchar_t const* commandLine, int show,
-                                 int mode);
+                                 int mode, bool suspended = false);
+    // Lets a suspended child run. 1 when it runs (or already ran), 0 without a child.
+    int Resume();
+    // The child's process handle (owned by this object), null without a child.
+    HANDLE GetHandle() const;
+    // Posts WM_CLOSE to the child's main window without waiting; 1 when it has a window.
+    int AskToClose();
     // A quoted program keeps its quotes; the arguments follow after a blank.
     unsigned long Run(wchar_t const* program, wchar_t const* arguments, int show, int mode,
                       int waitIdle, void* environment, wchar_t const* currentDirectory);
@@ -74,7 +82,7 @@ private:
     unsigned long Launch(wchar_t const* application, wchar_t const* commandLine, int show, int mode,
                          int waitIdle, void* environment, wchar_t const* currentDirectory,
                          SECURITY_ATTRIBUTES* processAttributes,
-                         SECURITY_ATTRIBUTES* threadAttributes);
+                         SECURITY_ATTRIBUTES* threadAttributes, bool suspended = false);
     int WaitEnd(unsigned long milliseconds);
     void CacheExitCodeIfEnded();
     // Reads what the output pipe holds, at most max bytes, at offset count. Bytes read, or
@@ -85,6 +93,7 @@ private:
     HANDLE m_hWrite;
     HANDLE m_hThird;
     HANDLE m_hProcess;
+    HANDLE m_hSuspended; // the child's first thread until Resume
     DWORD m_dwProcessId;
     int m_nExitKnown;
     int m_nExitCode;

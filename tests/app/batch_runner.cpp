@@ -138,7 +138,11 @@ BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
     if (!input.empty()) {
         WriteFile(inWrite, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
     }
-    CloseHandle(inWrite);
+    // Open until the interrupt, so that a question waits for its answer meanwhile.
+    if (interruptAt.empty()) {
+        CloseHandle(inWrite);
+        inWrite = nullptr;
+    }
 
     DWORD start = GetTickCount();
     bool ended = false;
@@ -153,7 +157,8 @@ BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
             break;
         }
         if (!interruptAt.empty() && !result.interrupted &&
-            testsupport::FromSjis(outBytes).find(interruptAt) != std::wstring::npos) {
+            (testsupport::FromSjis(outBytes).find(interruptAt) != std::wstring::npos ||
+             testsupport::FromSjis(errBytes).find(interruptAt) != std::wstring::npos)) {
             if (action) {
                 action(pi.dwProcessId);
                 result.interrupted = true;
@@ -167,6 +172,9 @@ BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
                 FreeConsole();
             }
         }
+    }
+    if (inWrite != nullptr) {
+        CloseHandle(inWrite);
     }
     if (!ended) {
         TerminateProcess(pi.hProcess, 99);

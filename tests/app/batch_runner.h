@@ -41,8 +41,9 @@ struct BatchResult {
 };
 
 // Runs the batch front with args (already quoted as needed) and input on standard input.
-// With interruptAt non-empty, once standard output contains it: action(the batch's process
-// id) when given, else Ctrl+C into the batch's console.
+// With interruptAt non-empty, once standard output or error contains it: action(the batch's
+// process id) when given, else Ctrl+C into the batch's console; standard input stays open (a
+// question waits) until the run ends.
 BatchResult RunBatchExe(std::wstring const& args, std::string const& input = std::string(),
                         std::wstring const& interruptAt = std::wstring(), DWORD timeoutMs = 120000,
                         std::function<void(DWORD)> const& action = nullptr,
