@@ -32,3 +32,10 @@ inline constexpr wchar_t kTellSummaryInexact[] = L"outinfo.txt に書けない�
 // Before the names of failed copies (up to five, then an ellipsis) in the completion message.
 inline constexpr int kFailedNamesShown = 5;
 inline constexpr wchar_t kMoreFailedNames[] = L"…";
+// Why a copy failed, in parentheses after its name (%ls: the path below the copy).
+inline constexpr wchar_t kReasonMissing[] = L"ファイルがありません: %ls";
+inline constexpr wchar_t kReasonDiffers[] = L"サイズか更新日時が違います: %ls";
+inline constexpr wchar_t kReasonExitCode[] = L"終了コード %ls";
+inline constexpr wchar_t kReasonNotStarted[] = L"コピーを起動できませんでした";
+// The source could not be listed whole (%ls: the folder below it), so no copy can be checked.
+inline constexpr wchar_t kReasonSourceUnlisted[] = L"コピー元を一覧できませんでした: %ls";

@@ -31,6 +31,8 @@ ktora::common::Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I
 
 // Makes the copies of a prepared run, up to state.jobs copiers at once. abort is polled
 // between steps and while copiers run (which are then asked to close). A copy counts as made
-// only when its copier ended on its own with success and the copy holds every folder and
-// every file (same size) of the source.
+// only when its copier ended on its own without an error code and the copy holds every folder
+// and every file (same size and last-write time) of the source; a folder-only copy when it
+// holds every folder. A failed copy's reason goes to the front in CopyProgress::reason and
+// follows its name in the completion message.
 RunOutcome RunCopies(CopyState& state, std::atomic<int> const& abort, I_CopyFront& front);

@@ -231,8 +231,17 @@ TEST(BatchEndToEnd, ACopierThatDoesNotEndWellFailsItsCopyByName) {
                 }
             });
         EXPECT_EQ(3, r.exit_code) << code;
-        EXPECT_TRUE(Has(r.err, L"コピーに失敗しました: " + t.out + L"\\photo\\photo1\n")) << code;
-        EXPECT_TRUE(Has(r.err, L"1 個のコピーに失敗しました。\nphoto1\n")) << Sjis(r.err);
+        // The reason follows the name: the code the copier gave, or what the copy lacks.
+        std::wstring line = L"コピーに失敗しました: " + t.out + L"\\photo\\photo1 (";
+        bool told = false;
+        for (wchar_t const* reason :
+             {L"終了コード 2)\n", L"ファイルがありません: ", L"サイズか更新日時が違います: "}) {
+            told = told ||
+                   (Has(r.err, line + reason) &&
+                    Has(r.err, L"1 個のコピーに失敗しました。\nphoto1 (" + std::wstring(reason)));
+        }
+        EXPECT_TRUE(told) << code << Utf8(r.err);
+        EXPECT_EQ(code == 2, Has(r.err, line + L"終了コード 2)\n")) << code;
         EXPECT_TRUE(t.IsCopy(L"photo2")) << code;
     }
 }
@@ -453,5 +462,58 @@ TEST(BatchEndToEnd, OnlyTheSystemsCopierRunsAndCaseClashesAndLossyLinesAreTold) 
         EXPECT_EQ(3, clash.exit_code) << Sjis(clash.err);
     } else {
         printf("this file system folds case: the clash cannot be made here\n");
+    }
+}
+
+TEST(BatchEndToEnd, LinkedAndDeepSourcesAreCopiedWholeOrFailWithTheirReason) {
+    Tree t;
+    // Links in the source, which Wine shows as a plain folder and a plain file: the copier
+    // follows them, so does the check, and the whole copies are not failed.
+    TempDir outside;
+    CreateDirectoryW((outside / L"inner").c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(outside / L"inner\\x.txt", "linked"));
+    ASSERT_TRUE(WriteBytes(outside / L"file.txt", "a linked file"));
+    std::wstring linked = t.source + L"\\linked";
+    std::wstring file = t.source + L"\\file.lnk";
+    std::wstring loop = t.source + L"\\sub\\loop";
+    ASSERT_TRUE(UnixLink(UnixName(t.source) + "/linked", outside / L"inner", linked));
+    ASSERT_TRUE(UnixCommand("/bin/ln -sfn " + UnixName(outside / L"file.txt") + " " +
+                            UnixName(t.source) + "/file.lnk") &&
+                Eventually([&] { return IsFile(file); }));
+    BatchResult whole = RunBatchExe(t.Args(L"/n 2 /y"));
+    EXPECT_EQ(0, whole.exit_code) << Utf8(whole.err);
+    EXPECT_EQ("linked", ReadBytes(t.out + L"\\photo\\photo2\\linked\\x.txt"));
+    EXPECT_EQ("a linked file", ReadBytes(t.out + L"\\photo\\photo2\\file.lnk"));
+    // A link back to the source: listed without end, refused by the copier, failed with its
+    // reason.
+    ASSERT_TRUE(UnixLink(UnixName(t.source) + "/sub/loop", t.source, loop));
+    BatchResult looped = RunBatchExe(t.Args(L"/n 2 /y"));
+    EXPECT_EQ(3, looped.exit_code) << Utf8(looped.err);
+    EXPECT_TRUE(
+        Has(looped.err, L"コピーに失敗しました: " + t.out + L"\\photo\\photo2 (終了コード "))
+        << Utf8(looped.err);
+    // Removed on the Linux side before the folders go: a removal would follow them.
+    UnixCommand("/bin/rm -f " + UnixName(linked) + " " + UnixName(file) + " " + UnixName(loop));
+    ASSERT_TRUE(Eventually([&] { return !IsDir(loop) && !IsDir(linked) && !IsFile(file); }));
+
+    // A source as deep as Wine opens below a short folder (Linux's 4,095-byte path limit): it is
+    // listed without a crash, and each copy, deeper still, is made or failed with its reason.
+    std::wstring source = t.dir / L"d";
+    std::wstring path = L"\\\\?\\" + source;
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    int levels = 0;
+    while (levels < 3000 && CreateDirectoryW((path + L"\\a").c_str(), nullptr)) {
+        path += L"\\a";
+        ++levels;
+    }
+    EXPECT_GT(levels, 1900);
+    BatchResult deep = RunBatchExe(L"/s \"" + source + L"\" /d \"" + t.out + L"\" /n 2 /y",
+                                   std::string(), std::wstring(), 300000);
+    EXPECT_TRUE(deep.exit_code == 0 || deep.exit_code == 3) << deep.exit_code << Utf8(deep.err);
+    EXPECT_TRUE(Has(deep.err, L"コピーが終了しました。"));
+    for (wchar_t const* name : {L"\\d\\d1", L"\\d\\d2"}) {
+        std::wstring failed = L"コピーに失敗しました: " + t.out + name;
+        EXPECT_EQ(Has(deep.err, failed + L"\n"), false) << Utf8(deep.err);
+        EXPECT_EQ(Has(deep.err, failed), Has(deep.err, failed + L" (")) << Utf8(deep.err);
     }
 }
