@@ -43,48 +43,6 @@ std::string Utf8(std::wstring const& text) {
     return bytes;
 }
 
-// The Unix name of a Windows path under Wine; empty elsewhere.
-std::string UnixName(std::wstring const& path) {
-    using Convert = char*(CDECL*)(wchar_t const*);
-    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-    Convert convert = nullptr;
-    static_assert(sizeof found == sizeof convert, "function pointers");
-    memcpy(&convert, &found, sizeof found);
-    char* name = convert != nullptr ? convert(path.c_str()) : nullptr;
-    std::string result = name != nullptr ? name : "";
-    if (name != nullptr) {
-        HeapFree(GetProcessHeap(), 0, name);
-    }
-    return result;
-}
-
-// A Unix symbolic link at unixLink to the folder target (Wine shows it as a plain folder; a
-// link in the prefix's dosdevices folder is a drive letter).
-bool UnixCommand(std::string const& arguments) {
-    std::string line = "cmd /c start /wait /unix " + arguments;
-    std::vector<wchar_t> command(line.begin(), line.end());
-    command.push_back(L'\0');
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi)) {
-        return false;
-    }
-    WaitForSingleObject(pi.hProcess, 15000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
-}
-
-// Waits (bounded) until done() holds: Wine does not wait for the Linux programs it starts.
-template <class Done> bool Eventually(Done done) {
-    for (int i = 0; i < 500 && !done(); ++i) {
-        Sleep(10);
-    }
-    return done();
-}
-
 // A link named unixLink to target; true once the folder shows through it as seen.
 bool UnixLink(std::string const& unixLink, std::wstring const& target, std::wstring const& seen) {
     // start /unix hands quotes on as they are: the names must hold no blanks.

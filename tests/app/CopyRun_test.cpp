@@ -62,18 +62,14 @@ bool SetWriteTime(std::wstring const& path, FILETIME time) {
     return ok;
 }
 
-// A file only a case-sensitive folder (Wine's, or Windows' with case sensitivity on) holds
-// beside its twin.
-bool WriteTwin(std::wstring const& path, std::string const& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_POSIX_SEMANTICS, nullptr);
-    DWORD written = 0;
-    bool ok = h != INVALID_HANDLE_VALUE &&
-              WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        CloseHandle(h);
-    }
-    return ok && written == bytes.size();
+// A copy of folder\\from named to beside it, made on the Linux side with its time: Win32 opens
+// either of two names that differ only in case, so only a Linux program can make the second.
+bool CopyAsTwin(std::wstring const& from, std::wstring const& folder, char const* to) {
+    std::string dir = batch_test::UnixName(folder);
+    std::string source = batch_test::UnixName(from);
+    return !dir.empty() && !source.empty() &&
+           batch_test::UnixCommand("/bin/cp -p " + source + " " + dir + "/" + to) &&
+           batch_test::Eventually([&] { return batch_test::CountNames(folder, to) == 2; });
 }
 
 } // namespace
@@ -87,13 +83,10 @@ TEST(CopyCheck, EachRuleHasARowThatFailsWithoutIt) {
     CreateDirectoryW((src + L"\\empty").c_str(), nullptr);
     ASSERT_TRUE(batch_test::WriteBytes(src + L"\\sub\\a.txt", "abc"));
     ASSERT_TRUE(batch_test::WriteBytes(src + L"\\A.txt", "twin"));
-    // Twins need a case-sensitive folder; elsewhere the twin row is left out.
-    const bool twins =
-        WriteTwin(src + L"\\a.txt", "twin") && batch_test::ReadBytes(src + L"\\A.txt") == "twin";
-    if (twins) {
-        ASSERT_TRUE(SetWriteTime(src + L"\\a.txt", WriteTime(src + L"\\A.txt")));
-    } else {
-        printf("this file system folds case: no twin row here\n");
+    // Twins need a case-sensitive folder, as Wine's are; elsewhere the twin row is left out.
+    const bool twins = CopyAsTwin(src + L"\\A.txt", src, "a.txt");
+    if (!twins) {
+        printf("no case-sensitive folder here: no twin row\n");
     }
     struct Row {
         char const* what;
@@ -159,8 +152,7 @@ TEST(CopyCheck, EachRuleHasARowThatFailsWithoutIt) {
     for (Row const& row : rows) {
         std::wstring copy = copyOf();
         if (twins) {
-            ASSERT_TRUE(WriteTwin(copy + L"\\a.txt", "twin"));
-            ASSERT_TRUE(SetWriteTime(copy + L"\\a.txt", WriteTime(src + L"\\a.txt")));
+            ASSERT_TRUE(CopyAsTwin(copy + L"\\A.txt", copy, "a.txt"));
         }
         row.spoil(copy);
         TreeListing::Result r = listing.Check(C_WString(copy.c_str()), row.foldersOnly);
