@@ -150,5 +150,5 @@ private:
     bool m_bRunFailed; // a copy of the current run failed: the taskbar shows the error state
     // The folder the profile list was filled from; loading reads the same one.
     ktora::C_WString m_profileFolder;
-    bool m_bClosing;   // the window is closing: no box opens any more
+    bool m_bClosing; // the window is closing: no box opens any more
 };

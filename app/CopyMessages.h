@@ -47,3 +47,10 @@ inline constexpr wchar_t kTellCannotStart[] =
     L"コピーを開始できませんでした。\nコピー先のフォルダ %ls は作成されたまま残っています。";
 // Added to it when outinfo.txt had been emptied for the run.
 inline constexpr wchar_t kTellSummaryEmptied[] = L"outinfo.txt は空になっています。";
+// Why a copy failed, in parentheses after its name (%ls: the path below the copy).
+inline constexpr wchar_t kReasonMissing[] = L"ファイルがありません: %ls";
+inline constexpr wchar_t kReasonDiffers[] = L"サイズか更新日時が違います: %ls";
+inline constexpr wchar_t kReasonExitCode[] = L"終了コード %ls";
+inline constexpr wchar_t kReasonNotStarted[] = L"コピーを起動できませんでした";
+// The source could not be listed whole (%ls: the folder below it), so no copy can be checked.
+inline constexpr wchar_t kReasonSourceUnlisted[] = L"コピー元を一覧できませんでした: %ls";

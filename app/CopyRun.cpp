@@ -104,6 +104,39 @@ long long Remaining(unsigned elapsed, int done, int count) {
     return static_cast<long long>(elapsed) * (count - done) / done;
 }
 
+// Why a copy whose copier ended is not made; empty when it is. A copier killed from outside
+// may report success, so only the check of the copy against the source decides; the copier's
+// code adds only its own failures. A folder-only copy is decided by its folders alone: the
+// copier may answer "nothing copied" for it.
+C_WString WhyNotMade(TreeListing const& source, Copy const& copy, bool ended, int code,
+                     bool treeOnly, std::atomic<int> const& abort) {
+    if (!ended) {
+        return C_WString::Stringf(kReasonExitCode, L"?");
+    }
+    if (!treeOnly && code != kCopierDone && code != kCopierNothing) {
+        // Codes past the copier's own small ones are system status values (a crash).
+        unsigned value = static_cast<unsigned>(code);
+        C_WString number =
+            value > 0xFFFF ? C_WString::Stringf(L"0x%08X", value) : C_WString::Stringf(L"%d", code);
+        return C_WString::Stringf(kReasonExitCode, number.GetString());
+    }
+    TreeListing::Result checked = source.Check(copy.target, treeOnly, &abort);
+    C_WString path(checked.path.empty() ? copy.folder.GetString() : checked.path.c_str());
+    switch (checked.fault) {
+    case TreeListing::Fault::kNone:
+    case TreeListing::Fault::kAborted:
+        return C_WString();
+    case TreeListing::Fault::kMissing:
+        return C_WString::Stringf(kReasonMissing, path.GetString());
+    case TreeListing::Fault::kDiffers:
+        return C_WString::Stringf(kReasonDiffers, path.GetString());
+    case TreeListing::Fault::kUnlisted:
+        return C_WString::Stringf(kReasonSourceUnlisted,
+                                  checked.path.empty() ? L"." : checked.path.c_str());
+    }
+    return C_WString();
+}
+
 } // namespace
 
 Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& front) {
@@ -186,7 +219,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
     const C_WString lastName = ktora::common::ktora_GetLastName(s.dest_dir);
     // The source as it is now: every copy is checked against it.
     TreeListing source;
-    const bool sourceListed = source.Take(s.src_dir, &abort);
+    source.Take(s.src_dir, &abort);
 
     std::vector<Copy> running;
     // The first failed copies by name (the message shows a few); the count is in progress.
@@ -197,16 +230,23 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
         progress.elapsed_ms = GetTickCount() - began;
         progress.remaining_ms = Remaining(progress.elapsed_ms, progress.done, progress.count);
     };
-    auto finish = [&](Copy const& copy, bool made) {
+    // reason: empty for a made copy.
+    auto finish = [&](Copy const& copy, C_WString const& reason) {
+        const bool made = reason.Empty();
         ++progress.done;
         if (!made) {
             ++progress.failed;
             if (failedNames.size() < static_cast<size_t>(kFailedNamesShown)) {
-                failedNames.push_back(copy.folder);
+                C_WString named = copy.folder;
+                named += L" (";
+                named += reason;
+                named += L")";
+                failedNames.push_back(named);
             }
         }
         progress.index = copy.index;
         progress.target = copy.target;
+        progress.reason = reason;
         stamp();
         front.CopyFinished(progress, made);
     };
@@ -259,7 +299,7 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
             }
             if (!started) {
                 // Counted as failed, and the run goes on with the next copy.
-                finish(copy, false);
+                finish(copy, C_WString(kReasonNotStarted));
                 continue;
             }
             running.push_back(std::move(copy));
@@ -289,17 +329,11 @@ RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& f
                 running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
                 break;
             }
-            // Only a copier that ended on its own with success made a copy, and only when the
-            // copy holds the whole source: a copier killed from outside may report 0 too.
-            bool made = known && (code == kCopierDone ||
-                                  (code == kCopierNothing && sourceListed && source.Files() == 0));
-            if (made) {
-                made = sourceListed && source.IsCopiedInto(copy.target, s.tree_only, &abort);
-            }
+            C_WString reason = WhyNotMade(source, copy, known != 0, code, s.tree_only, abort);
             if (abort) {
-                break; // its check may have been cut short: the copy is not handled
+                break; // the check was cut short: the run ends without a word on this copy
             }
-            finish(copy, made);
+            finish(copy, reason);
             running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
         }
     }

@@ -33,6 +33,8 @@ ktora::common::Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I
 // between steps, while copiers run and during the walks of the source and of each copy; on
 // abort the running copiers are asked to close, and what is left after a second is ended. A
 // copier ending with code 2 is the abort where state.interrupt_aborts. A copy counts as made
-// only when its copier ended on its own with success and the copy holds every folder and
-// every file (same size) of the source.
+// only when its copier ended on its own without an error code and the copy holds every folder
+// and every file (same size and last-write time) of the source; a folder-only copy when it
+// holds every folder. A failed copy's reason goes to the front in CopyProgress::reason and
+// follows its name in the completion message.
 RunOutcome RunCopies(CopyState& state, std::atomic<int> const& abort, I_CopyFront& front);

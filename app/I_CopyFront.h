@@ -12,6 +12,8 @@ struct CopyProgress {
     unsigned elapsed_ms = 0;     // since the run began
     long long remaining_ms = -1; // estimate from the finished copies; -1 before the first
     ktora::C_WString target;     // the copy's folder
+    ktora::C_WString reason;     // why the copy that ended failed (shown in parentheses after
+                                 // its name); empty for a made copy
 };
 
 class I_CopyFront {

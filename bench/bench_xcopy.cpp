@@ -8,46 +8,64 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// The bare walk: no attributes beyond what CopyFileW carries, no questions, no file list.
+// The bare walk: no attributes beyond what CopyFileW carries, no questions, no file list. Its
+// folders wait on a stack of its own, as a copier's must.
 bool Walk(const std::wstring& src, const std::wstring& dst) {
-    CreateDirectoryW(dst.c_str(), nullptr);
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileExW((src + L"\\*").c_str(), FindExInfoBasic, &data,
-                                FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
+    std::vector<std::pair<std::wstring, std::wstring>> pending{{src, dst}};
     bool ok = true;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..")
+    while (!pending.empty()) {
+        const auto folder = pending.back();
+        pending.pop_back();
+        CreateDirectoryW(folder.second.c_str(), nullptr);
+        WIN32_FIND_DATAW data;
+        HANDLE h = FindFirstFileExW((folder.first + L"\\*").c_str(), FindExInfoBasic, &data,
+                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        if (h == INVALID_HANDLE_VALUE) {
+            ok = false;
             continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ok = Walk(src + L"\\" + name, dst + L"\\" + name) && ok;
-        else
-            ok = CopyFileW((src + L"\\" + name).c_str(), (dst + L"\\" + name).c_str(), FALSE) && ok;
-    } while (FindNextFileW(h, &data));
-    FindClose(h);
+        }
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring from = folder.first + L"\\" + name;
+            const std::wstring to = folder.second + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                pending.emplace_back(from, to);
+            else
+                ok = CopyFileW(from.c_str(), to.c_str(), FALSE) && ok;
+        } while (FindNextFileW(h, &data));
+        FindClose(h);
+    }
     return ok;
 }
 
-int CountFiles(const std::wstring& dir) {
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
+int CountFiles(const std::wstring& root) {
+    std::vector<std::wstring> pending{root};
     int n = 0;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..")
+    while (!pending.empty()) {
+        const std::wstring dir = pending.back();
+        pending.pop_back();
+        WIN32_FIND_DATAW data;
+        HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &data);
+        if (h == INVALID_HANDLE_VALUE)
             continue;
-        n +=
-            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(dir + L"\\" + name) : 1;
-    } while (FindNextFileW(h, &data));
-    FindClose(h);
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                pending.push_back(dir + L"\\" + name);
+            else
+                ++n;
+        } while (FindNextFileW(h, &data));
+        FindClose(h);
+    }
     return n;
 }
 

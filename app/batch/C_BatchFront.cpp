@@ -180,6 +180,11 @@ void C_BatchFront::CopyFinished(CopyProgress const& p, bool made) {
     }
     std::wstring line = L"コピーに失敗しました: ";
     line += p.target.GetString();
+    if (!p.reason.Empty()) {
+        line += L" (";
+        line += p.reason.GetString();
+        line += L")";
+    }
     line += L"\n";
     Write(STD_ERROR_HANDLE, line.c_str());
 }

@@ -22,7 +22,7 @@ public:
     void RunStarted() override {}
     // "[k/n] target", then the time since the start and, from the second copy, the time left.
     void CopyStarting(CopyProgress const& progress) override;
-    // A line on standard error for every copy that failed.
+    // A line on standard error for every copy that failed, its reason in parentheses.
     void CopyFinished(CopyProgress const& progress, bool made) override;
     void RunCompleted() override {}
 

@@ -45,48 +45,6 @@ std::string Utf8(std::wstring const& text) {
     return bytes;
 }
 
-// The Unix name of a Windows path under Wine; empty elsewhere.
-std::string UnixName(std::wstring const& path) {
-    using Convert = char*(CDECL*)(wchar_t const*);
-    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-    Convert convert = nullptr;
-    static_assert(sizeof found == sizeof convert, "function pointers");
-    memcpy(&convert, &found, sizeof found);
-    char* name = convert != nullptr ? convert(path.c_str()) : nullptr;
-    std::string result = name != nullptr ? name : "";
-    if (name != nullptr) {
-        HeapFree(GetProcessHeap(), 0, name);
-    }
-    return result;
-}
-
-// A Unix symbolic link at unixLink to the folder target (Wine shows it as a plain folder; a
-// link in the prefix's dosdevices folder is a drive letter).
-bool UnixCommand(std::string const& arguments) {
-    std::string line = "cmd /c start /wait /unix " + arguments;
-    std::vector<wchar_t> command(line.begin(), line.end());
-    command.push_back(L'\0');
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi)) {
-        return false;
-    }
-    WaitForSingleObject(pi.hProcess, 15000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
-}
-
-// Waits (bounded) until done() holds: Wine does not wait for the Linux programs it starts.
-template <class Done> bool Eventually(Done done) {
-    for (int i = 0; i < 500 && !done(); ++i) {
-        Sleep(10);
-    }
-    return done();
-}
-
 // A link named unixLink to target; true once the folder shows through it as seen.
 bool UnixLink(std::string const& unixLink, std::wstring const& target, std::wstring const& seen) {
     // start /unix hands quotes on as they are: the names must hold no blanks.
@@ -290,8 +248,17 @@ TEST(BatchEndToEnd, ACopierThatDoesNotEndWellFailsItsCopyByName) {
                 }
             });
         EXPECT_EQ(3, r.exit_code) << code;
-        EXPECT_TRUE(Has(r.err, L"コピーに失敗しました: " + t.out + L"\\photo\\photo1\n")) << code;
-        EXPECT_TRUE(Has(r.err, L"1 個のコピーに失敗しました。\nphoto1\n")) << Sjis(r.err);
+        // The reason follows the name: the code the copier gave, or what the copy lacks.
+        std::wstring line = L"コピーに失敗しました: " + t.out + L"\\photo\\photo1 (";
+        bool told = false;
+        for (wchar_t const* reason :
+             {L"終了コード 2)\n", L"ファイルがありません: ", L"サイズか更新日時が違います: "}) {
+            told = told ||
+                   (Has(r.err, line + reason) &&
+                    Has(r.err, L"1 個のコピーに失敗しました。\nphoto1 (" + std::wstring(reason)));
+        }
+        EXPECT_TRUE(told) << code << Utf8(r.err);
+        EXPECT_EQ(code == 2, Has(r.err, line + L"終了コード 2)\n")) << code;
         EXPECT_TRUE(t.IsCopy(L"photo2")) << code;
     }
 }
@@ -665,4 +632,61 @@ TEST(BatchEndToEnd, AHugeListStopsWhenItsReaderGoes) {
     CloseHandle(errRead);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+}
+
+TEST(BatchEndToEnd, LinkedAndDeepSourcesAreCopiedWholeOrFailWithTheirReason) {
+    Tree t;
+    // Links in the source, which Wine shows as a plain folder and a plain file: the copier
+    // follows them, so does the check, and the whole copies are not failed.
+    TempDir outside;
+    CreateDirectoryW((outside / L"inner").c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(outside / L"inner\\x.txt", "linked"));
+    ASSERT_TRUE(WriteBytes(outside / L"file.txt", "a linked file"));
+    std::wstring linked = t.source + L"\\linked";
+    std::wstring file = t.source + L"\\file.lnk";
+    std::wstring loop = t.source + L"\\sub\\loop";
+    ASSERT_TRUE(UnixLink(UnixName(t.source) + "/linked", outside / L"inner", linked));
+    ASSERT_TRUE(UnixCommand("/bin/ln -sfn " + UnixName(outside / L"file.txt") + " " +
+                            UnixName(t.source) + "/file.lnk") &&
+                Eventually([&] { return IsFile(file); }));
+    BatchResult whole = RunBatchExe(t.Args(L"/n 2 /y"));
+    EXPECT_EQ(0, whole.exit_code) << Utf8(whole.err);
+    EXPECT_EQ("linked", ReadBytes(t.out + L"\\photo\\photo2\\linked\\x.txt"));
+    EXPECT_EQ("a linked file", ReadBytes(t.out + L"\\photo\\photo2\\file.lnk"));
+    // A link back to the source: listed without end, refused by the copier, failed with its
+    // reason.
+    ASSERT_TRUE(UnixLink(UnixName(t.source) + "/sub/loop", t.source, loop));
+    BatchResult looped = RunBatchExe(t.Args(L"/n 2 /y"));
+    EXPECT_EQ(3, looped.exit_code) << Utf8(looped.err);
+    EXPECT_TRUE(
+        Has(looped.err, L"コピーに失敗しました: " + t.out + L"\\photo\\photo2 (終了コード "))
+        << Utf8(looped.err);
+    // Removed on the Linux side before the folders go: a removal would follow them.
+    UnixCommand("/bin/rm -f " + UnixName(linked) + " " + UnixName(file) + " " + UnixName(loop));
+    ASSERT_TRUE(Eventually([&] { return !IsDir(loop) && !IsDir(linked) && !IsFile(file); }));
+
+    // A source as deep as Wine opens (Linux's 4,095-byte path limit), in folders of 200
+    // characters (one-letter folders reach it at about 2,030 levels, but Wine's cost of a file
+    // call grows with the depth, so that a run takes many minutes): it is listed, and each copy,
+    // deeper still, is made or failed with its reason.
+    std::wstring source = t.dir / L"d";
+    std::wstring path = L"\\\\?\\" + source;
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    int levels = 0;
+    for (std::wstring next; levels < 40; ++levels, path = next) {
+        next = path + L"\\" + std::wstring(200, static_cast<wchar_t>(L'a' + levels % 26));
+        if (!CreateDirectoryW(next.c_str(), nullptr) || !WriteBytes(next + L"\\f", "f")) {
+            RemoveDirectoryW(next.c_str());
+            break;
+        }
+    }
+    EXPECT_GT(path.size(), 3800u);
+    BatchResult deep = RunBatchExe(L"/s \"" + source + L"\" /d \"" + t.out + L"\" /n 2 /y");
+    EXPECT_TRUE(deep.exit_code == 0 || deep.exit_code == 3) << deep.exit_code << Utf8(deep.err);
+    EXPECT_TRUE(Has(deep.err, L"コピーが終了しました。"));
+    for (wchar_t const* name : {L"\\d\\d1", L"\\d\\d2"}) {
+        std::wstring failed = L"コピーに失敗しました: " + t.out + name;
+        EXPECT_EQ(Has(deep.err, failed + L"\n"), false) << Utf8(deep.err);
+        EXPECT_EQ(Has(deep.err, failed), Has(deep.err, failed + L" (")) << Utf8(deep.err);
+    }
 }

@@ -10,6 +10,7 @@
 #include "app/CopyPlan.h"
 #include "app/CopyRun.h"
 #include "app/Profile.h"
+#include "app/TreeListing.h"
 
 using batch_test::TempDir;
 using ktora::C_WString;
@@ -45,7 +46,132 @@ CopySettings PhotoSettings(TempDir const& dir, int count) {
     return s;
 }
 
+FILETIME WriteTime(std::wstring const& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+bool SetWriteTime(std::wstring const& path, FILETIME time) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    bool ok = h != INVALID_HANDLE_VALUE && SetFileTime(h, nullptr, nullptr, &time);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+    }
+    return ok;
+}
+
+// A copy of folder\\from named to beside it, made on the Linux side with its time: Win32 opens
+// either of two names that differ only in case, so only a Linux program can make the second.
+bool CopyAsTwin(std::wstring const& from, std::wstring const& folder, char const* to) {
+    std::string dir = batch_test::UnixName(folder);
+    std::string source = batch_test::UnixName(from);
+    return !dir.empty() && !source.empty() &&
+           batch_test::UnixCommand("/bin/cp -p " + source + " " + dir + "/" + to) &&
+           batch_test::Eventually([&] { return batch_test::CountNames(folder, to) == 2; });
+}
+
 } // namespace
+
+TEST(CopyCheck, EachRuleHasARowThatFailsWithoutIt) {
+    using Fault = TreeListing::Fault;
+    TempDir dir;
+    std::wstring src = dir / L"src";
+    CreateDirectoryW(src.c_str(), nullptr);
+    CreateDirectoryW((src + L"\\sub").c_str(), nullptr);
+    CreateDirectoryW((src + L"\\empty").c_str(), nullptr);
+    ASSERT_TRUE(batch_test::WriteBytes(src + L"\\sub\\a.txt", "abc"));
+    ASSERT_TRUE(batch_test::WriteBytes(src + L"\\A.txt", "twin"));
+    // Twins need a case-sensitive folder, as Wine's are; elsewhere the twin row is left out.
+    const bool twins = CopyAsTwin(src + L"\\A.txt", src, "a.txt");
+    if (!twins) {
+        printf("no case-sensitive folder here: no twin row\n");
+    }
+    struct Row {
+        char const* what;
+        void (*spoil)(std::wstring const& copy);
+        bool foldersOnly;
+        Fault fault;
+        wchar_t const* path;
+    };
+    const Row rows[] = {
+        {"whole", [](std::wstring const&) {}, false, Fault::kNone, L""},
+        {"a file missing",
+         [](std::wstring const& c) { DeleteFileW((c + L"\\sub\\a.txt").c_str()); }, false,
+         Fault::kMissing, L"sub\\a.txt"},
+        {"a file one byte short, its time kept",
+         [](std::wstring const& c) {
+             FILETIME t = WriteTime(c + L"\\sub\\a.txt");
+             batch_test::WriteBytes(c + L"\\sub\\a.txt", "ab");
+             SetWriteTime(c + L"\\sub\\a.txt", t);
+         },
+         false, Fault::kDiffers, L"sub\\a.txt"},
+        {"a stale file of the same size, three seconds older",
+         [](std::wstring const& c) {
+             ULARGE_INTEGER t;
+             FILETIME f = WriteTime(c + L"\\sub\\a.txt");
+             t.LowPart = f.dwLowDateTime;
+             t.HighPart = f.dwHighDateTime;
+             t.QuadPart -= 30000000;
+             batch_test::WriteBytes(c + L"\\sub\\a.txt", "old");
+             SetWriteTime(c + L"\\sub\\a.txt", FILETIME{t.LowPart, t.HighPart});
+         },
+         false, Fault::kDiffers, L"sub\\a.txt"},
+        {"a folder missing",
+         [](std::wstring const& c) { RemoveDirectoryW((c + L"\\empty").c_str()); }, false,
+         Fault::kMissing, L"empty"},
+        {"folders only: files are not looked at",
+         [](std::wstring const& c) {
+             DeleteFileW((c + L"\\sub\\a.txt").c_str());
+             batch_test::WriteBytes(c + L"\\A.txt", "other");
+         },
+         true, Fault::kNone, L""},
+        {"folders only: a folder missing",
+         [](std::wstring const& c) { RemoveDirectoryW((c + L"\\empty").c_str()); }, true,
+         Fault::kMissing, L"empty"},
+        {"no copy at all", [](std::wstring const& c) { testsupport::RemoveTree(c); }, true,
+         Fault::kMissing, L""},
+    };
+    TreeListing listing;
+    ASSERT_TRUE(listing.Take(C_WString(src.c_str())));
+    EXPECT_EQ(twins ? 3 : 2, listing.Files());
+    int n = 0;
+    auto copyOf = [&]() {
+        std::wstring copy = dir / (L"copy" + std::to_wstring(n++));
+        for (wchar_t const* folder : {L"", L"\\sub", L"\\empty"}) {
+            CreateDirectoryW((copy + folder).c_str(), nullptr);
+        }
+        // CopyFileW keeps the write time; the twins' copy holds one of them only, as a
+        // case-blind target does.
+        for (wchar_t const* file : {L"\\sub\\a.txt", L"\\A.txt"}) {
+            CopyFileW((src + file).c_str(), (copy + file).c_str(), FALSE);
+        }
+        return copy;
+    };
+    for (Row const& row : rows) {
+        std::wstring copy = copyOf();
+        if (twins) {
+            ASSERT_TRUE(CopyAsTwin(copy + L"\\A.txt", copy, "a.txt"));
+        }
+        row.spoil(copy);
+        TreeListing::Result r = listing.Check(C_WString(copy.c_str()), row.foldersOnly);
+        EXPECT_EQ(row.fault, r.fault) << row.what;
+        EXPECT_EQ(std::wstring(row.path), r.path) << row.what;
+    }
+    if (twins) {
+        // One name for both twins: the lower-case one is missing under its own name.
+        TreeListing::Result r = listing.Check(C_WString(copyOf().c_str()), false);
+        EXPECT_EQ(Fault::kMissing, r.fault);
+        EXPECT_EQ(std::wstring(L"a.txt"), r.path);
+    }
+    // The walks stop on the run's abort flag.
+    std::atomic<int> abort(1);
+    EXPECT_EQ(Fault::kAborted, listing.Check(C_WString(copyOf().c_str()), false, &abort).fault);
+    TreeListing stopped;
+    EXPECT_FALSE(stopped.Take(C_WString(src.c_str()), &abort));
+    EXPECT_EQ(Fault::kUnlisted, stopped.Check(C_WString(copyOf().c_str()), false).fault);
+}
 
 TEST(CopyRun, ChecksComeInTheDialogsOrderAndRefuseWithOneMessage) {
     TempDir dir;
@@ -233,6 +359,29 @@ TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
         ASSERT_EQ(1u, runFront.said.size());
         EXPECT_EQ(std::wstring(L"コピーが終了しました。"), runFront.said[0]);
     }
+    // A copier that answers 1 ("nothing copied", which the system's may answer for a folder-only
+    // copy of a source with files) over whole copies: the check decides, and a whole copy is
+    // never failed; a copy that lacks a file is, whatever the copier said.
+    for (bool treeOnly : {true, false, false}) {
+        RecordingFront front;
+        front.answers = {true, true};
+        ktora::common::Pointer<CopyState> state = PrepareCopyRun(s, front);
+        ASSERT_FALSE(state.IsNull());
+        state->copier = batch_test::BatchExe().c_str(); // refuses the copier's switches: 1
+        state->tree_only = treeOnly;
+        RecordingFront runFront;
+        bool whole = batch_test::IsFile(dir / L"out\\photo\\photo3\\a.txt");
+        EXPECT_EQ(whole ? RunOutcome::kDone : RunOutcome::kFailures,
+                  RunCopies(*state, abort, runFront));
+        ASSERT_EQ(1u, runFront.said.size());
+        EXPECT_EQ(whole ? std::wstring(L"コピーが終了しました。")
+                        : std::wstring(L"コピーが終了しました。\n1 個のコピーに失敗しました。\n"
+                                       L"photo3 (ファイルがありません: a.txt)"),
+                  runFront.said[0]);
+        if (!treeOnly) {
+            DeleteFileW((dir / L"out\\photo\\photo3\\a.txt").c_str());
+        }
+    }
     // The second copy's folder is taken by a file: that copy fails, the run goes on and says so.
     std::wstring container = dir / L"out\\photo";
     std::wstring blocked = container + L"\\photo2";
@@ -257,7 +406,8 @@ TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
     EXPECT_EQ(RunOutcome::kFailures, RunCopies(*state, abort, runFront));
     EXPECT_EQ(1, runFront.completed);
     ASSERT_EQ(1u, runFront.said.size());
-    EXPECT_EQ(std::wstring(L"コピーが終了しました。\n1 個のコピーに失敗しました。\nphoto2"),
+    EXPECT_EQ(std::wstring(
+                  L"コピーが終了しました。\n1 個のコピーに失敗しました。\nphoto2 (終了コード 5)"),
               runFront.said[0]);
     EXPECT_TRUE(batch_test::IsFile(container + L"\\photo3\\a.txt"));
     EXPECT_TRUE(batch_test::IsFile(blocked));
@@ -275,8 +425,10 @@ TEST(CopyRun, ACopyThatFailsIsNotReportedAsDone) {
     RecordingFront noCopier;
     EXPECT_EQ(RunOutcome::kFailures, RunCopies(*state, abort, noCopier));
     ASSERT_EQ(1u, noCopier.said.size());
-    EXPECT_EQ(L"コピーが終了しました。\n7 個のコピーに失敗しました。\nphoto1_x\nphoto2_x\nphoto3_x"
-              L"\nphoto4_x\nphoto5_x\n…",
+    std::wstring notStarted = L" (コピーを起動できませんでした)\n";
+    EXPECT_EQ(L"コピーが終了しました。\n7 個のコピーに失敗しました。\nphoto1_x" + notStarted +
+                  L"photo2_x" + notStarted + L"photo3_x" + notStarted + L"photo4_x" + notStarted +
+                  L"photo5_x" + notStarted + L"…",
               noCopier.said[0]);
 }
 

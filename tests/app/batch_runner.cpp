@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstring>
 #include <vector>
 
 namespace batch_test {
@@ -52,6 +53,21 @@ int CountDirs(std::wstring const& path) {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") {
             ++count;
         }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return count;
+}
+
+int CountNames(std::wstring const& path, char const* name) {
+    int count = 0;
+    std::wstring wide(name, name + strlen(name));
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    do {
+        count += CompareStringOrdinal(data.cFileName, -1, wide.c_str(), -1, TRUE) == CSTR_EQUAL;
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return count;
@@ -193,6 +209,37 @@ BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
     result.out = testsupport::FromSjis(outBytes);
     result.err = testsupport::FromSjis(errBytes);
     return result;
+}
+
+std::string UnixName(std::wstring const& path) {
+    using Convert = char*(CDECL*)(wchar_t const*);
+    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+    Convert convert = nullptr;
+    static_assert(sizeof found == sizeof convert, "function pointers");
+    memcpy(&convert, &found, sizeof found);
+    char* name = convert != nullptr ? convert(path.c_str()) : nullptr;
+    std::string result = name != nullptr ? name : "";
+    if (name != nullptr) {
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    return result;
+}
+
+bool UnixCommand(std::string const& arguments) {
+    std::string line = "cmd /c start /wait /unix " + arguments;
+    std::vector<wchar_t> command(line.begin(), line.end());
+    command.push_back(L'\0');
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+        return false;
+    }
+    WaitForSingleObject(pi.hProcess, 15000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
 }
 
 } // namespace batch_test

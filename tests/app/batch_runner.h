@@ -29,6 +29,8 @@ bool IsDir(std::wstring const& path);
 bool IsFile(std::wstring const& path);
 // Sub-folders directly inside path.
 int CountDirs(std::wstring const& path);
+// Entries directly inside path whose name is name without regard to case.
+int CountNames(std::wstring const& path, char const* name);
 
 // The batch front beside the test programs (bin\ next to tests\).
 std::wstring BatchExe();
@@ -54,5 +56,18 @@ BatchResult RunBatchExe(std::wstring const& args, std::string const& input = std
 std::vector<DWORD> CopiersOf(DWORD parent);
 // A scratch tree of many small files, slow enough to copy that a copier can be caught running.
 void AddManyFiles(std::wstring const& root, int count);
+
+// The Unix name of a Windows path under Wine; empty elsewhere.
+std::string UnixName(std::wstring const& path);
+// Runs a Linux program with its arguments (start /unix: quotes are handed on as they are, so
+// no argument may hold a blank). Wine does not wait for it: wait with Eventually.
+bool UnixCommand(std::string const& arguments);
+// Waits (bounded) until done() holds: Wine does not wait for the Linux programs it starts.
+template <class Done> bool Eventually(Done done) {
+    for (int i = 0; i < 500 && !done(); ++i) {
+        Sleep(10);
+    }
+    return done();
+}
 
 } // namespace batch_test

@@ -60,7 +60,8 @@ void ScenarioCopy() {
     CHECK(k.WaitText(IDC_START, L"生成開始", 5000));
     CHECK(ReadOr(container + L"\\outinfo.txt") == "photo1\r\nphoto2\r\n");
 
-    // A copy that cannot be made (a file holds its folder name) is not reported as done.
+    // A copy that cannot be made (a file holds its folder name) is not reported as done, and the
+    // message says why after its name.
     WriteBytes(container + L"\\photo4", "in the way");
     k.SetText(IDC_COUNT, L"4");
     k.Click(IDC_START);
@@ -69,7 +70,8 @@ void ScenarioCopy() {
                    L"outinfo.txt も書き直されます。\nコピー先に同じ名前のフォルダが 3 個あります。"
                    L"上書きしますか？",
                    IDYES));
-    CHECK(k.Expect(L"メッセージ", L"コピーが終了しました。\n1 個のコピーに失敗しました。\nphoto4",
+    CHECK(k.Expect(L"メッセージ",
+                   L"コピーが終了しました。\n1 個のコピーに失敗しました。\nphoto4 (終了コード 5)",
                    IDOK, 120000));
     CHECK(k.WaitText(IDC_START, L"生成開始", 5000));
     SameTree(src, container + L"\\photo3");

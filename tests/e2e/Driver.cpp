@@ -69,39 +69,45 @@ void WaitForChildren(DWORD pid, DWORD ms) {
 
 namespace {
 
-void Walk(std::wstring const& root, std::wstring const& rel, std::vector<Entry>* out) {
-    WIN32_FIND_DATAW data;
-    std::wstring dir = rel.empty() ? root : root + L"\\" + rel;
-    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0) {
+// Folders waiting to be listed are kept here, not on the thread's stack: a tree may be as deep
+// as paths allow.
+void Walk(std::wstring const& root, std::vector<Entry>* out) {
+    std::vector<std::wstring> pending{std::wstring()};
+    while (!pending.empty()) {
+        const std::wstring rel = pending.back();
+        pending.pop_back();
+        WIN32_FIND_DATAW data;
+        std::wstring dir = rel.empty() ? root : root + L"\\" + rel;
+        HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &data);
+        if (h == INVALID_HANDLE_VALUE) {
             continue;
         }
-        Entry e;
-        e.path = rel.empty() ? data.cFileName : rel + L"\\" + data.cFileName;
-        e.dir = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        e.attributes = data.dwFileAttributes &
-                       (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
-        if (e.dir) {
-            e.attributes &= ~FILE_ATTRIBUTE_READONLY;
+        do {
+            if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0) {
+                continue;
+            }
+            Entry e;
+            e.path = rel.empty() ? data.cFileName : rel + L"\\" + data.cFileName;
+            e.dir = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            e.attributes = data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                    FILE_ATTRIBUTE_READONLY);
+            if (e.dir) {
+                e.attributes &= ~FILE_ATTRIBUTE_READONLY;
+                pending.push_back(e.path);
+            } else {
+                ReadBytes(root + L"\\" + e.path, &e.content);
+            }
             out->push_back(e);
-            Walk(root, e.path, out);
-        } else {
-            ReadBytes(root + L"\\" + e.path, &e.content);
-            out->push_back(e);
-        }
-    } while (FindNextFileW(h, &data));
-    FindClose(h);
+        } while (FindNextFileW(h, &data));
+        FindClose(h);
+    }
 }
 
 } // namespace
 
 std::vector<Entry> ListTree(std::wstring const& root) {
     std::vector<Entry> entries;
-    Walk(root, L"", &entries);
+    Walk(root, &entries);
     std::sort(entries.begin(), entries.end(),
               [](Entry const& a, Entry const& b) { return a.path < b.path; });
     return entries;
