@@ -1,16 +1,25 @@
 #include "app/batch/C_BatchFront.h"
 
 #include <cwchar>
-#include <memory>
 #include <string>
-#include <thread>
 
 #include "app/CodePageText.h"
 
 namespace {
 
-// One line from standard input (console or redirected); false at end of input.
-bool ReadAnswer(std::wstring* line) {
+// How often a waiting question looks at the abort flag.
+const DWORD kAnswerPollMilliseconds = 20;
+
+bool IsSet(std::atomic<int> const* flag) {
+    return flag != nullptr && *flag != 0;
+}
+
+// One line from standard input (console or redirected); false at end of input or once abort is
+// set. The read never blocks for long on this thread, and no other thread is left blocked in
+// one: Wine hands Ctrl+C to one thread of the process, and a thread blocked in a read would
+// keep it.
+bool ReadAnswer(std::wstring* line, std::atomic<int> const* abort) {
+    line->clear();
     HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     if (in == nullptr || in == INVALID_HANDLE_VALUE) {
         return false;
@@ -18,12 +27,16 @@ bool ReadAnswer(std::wstring* line) {
     DWORD mode = 0;
     if (GetConsoleMode(in, &mode)) {
         // The whole line is taken, so the rest of a long answer cannot answer the next question.
-        line->clear();
         for (;;) {
+            while (WaitForSingleObject(in, kAnswerPollMilliseconds) == WAIT_TIMEOUT) {
+                if (IsSet(abort)) {
+                    return false;
+                }
+            }
             wchar_t buffer[256];
             DWORD read = 0;
-            if (!ReadConsoleW(in, buffer, 255, &read, nullptr) || read == 0) {
-                return !line->empty();
+            if (IsSet(abort) || !ReadConsoleW(in, buffer, 255, &read, nullptr) || read == 0) {
+                return !IsSet(abort) && !line->empty();
             }
             line->append(buffer, read);
             if (line->find(L'\n') != std::wstring::npos) {
@@ -31,37 +44,38 @@ bool ReadAnswer(std::wstring* line) {
             }
         }
     }
+    const bool pipe = GetFileType(in) == FILE_TYPE_PIPE;
     std::string bytes;
-    char c = 0;
-    DWORD read = 0;
-    while (ReadFile(in, &c, 1, &read, nullptr) && read == 1) {
-        if (c == '\n') {
+    for (;;) {
+        if (IsSet(abort)) {
+            return false;
+        }
+        DWORD available = 1;
+        if (pipe && !PeekNamedPipe(in, nullptr, 0, nullptr, &available, nullptr)) {
+            break; // the writer has gone: end of input
+        }
+        if (available == 0) {
+            Sleep(kAnswerPollMilliseconds);
+            continue;
+        }
+        char c = 0;
+        DWORD read = 0;
+        if (!ReadFile(in, &c, 1, &read, nullptr) || read != 1) {
             break;
+        }
+        if (c == '\n') {
+            line->assign(bytes.begin(), bytes.end()); // only the first letter matters
+            return true;
         }
         bytes += c;
     }
-    if (bytes.empty() && read == 0) {
-        return false;
-    }
-    line->assign(bytes.begin(), bytes.end()); // only the first letter matters
-    return true;
+    line->assign(bytes.begin(), bytes.end());
+    return !bytes.empty();
 }
-
-// An answer read on a thread of its own, so that the question can stop waiting on an abort
-// (a read of a pipe or a console does not return for Ctrl+C everywhere).
-struct PendingAnswer {
-    std::atomic<int> done{0};
-    bool read = false;
-    std::wstring line;
-};
 
 // How long a read that ended without a line waits for the abort it may have been ended by
 // (the console's handler runs on another thread).
 const DWORD kAbortSettleMilliseconds = 300;
-
-bool IsSet(std::atomic<int> const* flag) {
-    return flag != nullptr && *flag != 0;
-}
 
 } // namespace
 
@@ -104,27 +118,19 @@ bool C_BatchFront::Ask(wchar_t const* text, wchar_t const* /*caption*/, bool /*d
         return false;
     }
     Write(STD_ERROR_HANDLE, prompt.c_str());
-    auto pending = std::make_shared<PendingAnswer>();
-    // Left to itself after an abort: the process ends soon, the read with it.
-    std::thread([pending] {
-        pending->read = ReadAnswer(&pending->line);
-        pending->done = 1;
-    }).detach();
-    while (!pending->done && !IsSet(m_pAbort)) {
-        Sleep(20);
-    }
-    if (pending->done && !pending->read) {
+    std::wstring answer;
+    bool read = ReadAnswer(&answer, m_pAbort);
+    if (!read) {
         for (DWORD waited = 0; waited < kAbortSettleMilliseconds && !IsSet(m_pAbort);
-             waited += 20) {
-            Sleep(20);
+             waited += kAnswerPollMilliseconds) {
+            Sleep(kAnswerPollMilliseconds);
         }
     }
     if (IsSet(m_pAbort)) {
         Write(STD_ERROR_HANDLE, L"\n");
         return false;
     }
-    std::wstring answer = pending->line;
-    if (!pending->read) {
+    if (!read) {
         Write(STD_ERROR_HANDLE, L"N\n");
         return false;
     }

@@ -198,11 +198,10 @@ TEST(BatchEndToEnd, CtrlCAbortsTheRunWithExitCodeTwo) {
     EXPECT_FALSE(Has(r.out, L"[99/99]"));
 }
 
-// Ctrl+C and Ctrl+Break while the run question waits for its answer: an abort, not a No.
-// Disabled: under this Wine the batch front did not end after the event at the question (not
-// yet found whether the event or the front's exit is what fails here).
-TEST(BatchEndToEnd, DISABLED_CtrlCAtTheRunQuestionExitsTwo) {
-    for (DWORD event : {static_cast<DWORD>(CTRL_C_EVENT), static_cast<DWORD>(CTRL_BREAK_EVENT)}) {
+// Ctrl+C while the run question waits for its answer: an abort, not a No. (Ctrl+Break takes the
+// same handler; Wine refuses to send it to a console's processes: ERROR_INVALID_HANDLE.)
+TEST(BatchEndToEnd, CtrlCAtTheRunQuestionExitsTwo) {
+    for (DWORD event : {static_cast<DWORD>(CTRL_C_EVENT)}) {
         Tree q;
         BatchResult asked = RunBatchExe(q.Args(L"/n 2"), std::string(), L"続けて良いですか", 60000,
                                         [event](DWORD batch) {
