@@ -11,6 +11,10 @@
 #      source) vs direct copier starts, and the batch run with 1, 2 and 4 copiers at once.
 #  (f) our xcopy.exe (with /O and without) vs a bare FindFirstFileExW + CopyFileW walk vs cp -r,
 #      copies of a 1,000-file tree, each copier copy a process of its own.
+#  (g) the built-in copier (/c 1) as a whole batch process vs the bare walk of (f) making the
+#      same copies in one process: 100 copies of a 3-file folder (and xcopy's path with /j 1
+#      and /j 4), 20 copies of the 1,000-file tree, 8 copies of a 256 MB file (with the batch
+#      process's rchar over a one-small-copy run), and Ctrl+C to the end of a run of 20 copies.
 # Figures also go to build/bench/report.txt.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -115,6 +119,89 @@ if [ -f build/bench/bench_xcopy.exe ] && [ -f build/tools/xcopy/xcopy.exe ]; the
     rm -rf "$xwork"
 fi
 
+# (g) The built-in copier, each side a whole process started from here, alternating rounds,
+# synced and deleted between them.
+g_rounds=${BENCH_BUILTIN_ROUNDS:-5}
+g_mib=${BENCH_BUILTIN_MIB:-256}
+if [ -f build/bench/bench_xcopy.exe ]; then
+    echo "bench: (g) the built-in copier x $g_rounds rounds: 100 small copies, 20 of 1,000 files, 8 of $g_mib MB, abort"
+    gwork=$work/builtin
+    mkdir -p "$gwork/small/photo/sub" "$gwork/big/photo"
+    head -c 3000 /dev/urandom >"$gwork/small/photo/a.bin"
+    head -c 12000 /dev/urandom >"$gwork/small/photo/sub/b.bin"
+    head -c 500 /dev/urandom >"$gwork/small/photo/sub/c.bin"
+    head -c $((g_mib << 20)) /dev/urandom >"$gwork/big/photo/big.bin"
+    batch=build/bin/kasumido-batch.exe
+    walk=build/bench/bench_xcopy.exe
+    g_rchar=0
+    # One process, timed from here; with sample=1 its rchar is sampled until it ends.
+    g_time() { # sample command...
+        local sample=$1 t0 t1 pid now
+        shift
+        rm -rf "$gwork/out" && mkdir -p "$gwork/out" && sync
+        t0=$(date +%s%N)
+        "$@" </dev/null >"$gwork/run.log" 2>&1 &
+        pid=$!
+        g_rchar=0
+        if [ "$sample" = 1 ]; then
+            while kill -0 "$pid" 2>/dev/null; do
+                now=$(awk '/^rchar/ { print $2 }' "/proc/$pid/io" 2>/dev/null || true)
+                [ -n "$now" ] && g_rchar=$now
+                sleep 0.005
+            done
+        fi
+        wait "$pid" || true
+        t1=$(date +%s%N)
+        echo $(((t1 - t0) / 1000))
+    }
+    # The copies made hold as many files as the source times the copies.
+    g_check() { # source copies
+        local want have
+        want=$(($(find "$1" -type f | wc -l) * $2))
+        have=$(find "$gwork/out" -type f ! -name outinfo.txt | wc -l)
+        [ "$want" = "$have" ] && echo complete || echo INCOMPLETE
+    }
+    g_side() { # case kind source copies
+        local src=$3 n=$4 us state
+        case $2 in
+        walk) us=$(g_time 0 scripts/wine-run.sh "$walk" --walk "$(winpath "$src")" "$(winpath "$gwork/out/w")" "$n") ;;
+        builtin) us=$(g_time 0 scripts/wine-run.sh "$batch" /c 1 /s "$(winpath "$src")" /d "$(winpath "$gwork/out")" /n "$n" /y) ;;
+        xcopy1) us=$(g_time 0 scripts/wine-run.sh "$batch" /c 0 /j 1 /s "$(winpath "$src")" /d "$(winpath "$gwork/out")" /n "$n" /y) ;;
+        xcopy4) us=$(g_time 0 scripts/wine-run.sh "$batch" /c 0 /j 4 /s "$(winpath "$src")" /d "$(winpath "$gwork/out")" /n "$n" /y) ;;
+        esac
+        state=$(g_check "$src" "$n")
+        echo "builtin $1 $2 round $r us $us $state" >>"$raw"
+    }
+    for ((r = 0; r < g_rounds; r++)); do
+        kinds=(walk builtin xcopy1 xcopy4)
+        for ((k = 0; k < 4; k++)); do
+            g_side small "${kinds[$(((k + r) % 4))]}" "$gwork/small/photo" 100
+        done
+        kinds=(walk builtin)
+        for ((k = 0; k < 2; k++)); do
+            g_side tree "${kinds[$(((k + r) % 2))]}" "$work/src1000/photo" 20
+        done
+        for ((k = 0; k < 2; k++)); do
+            g_side big "${kinds[$(((k + r) % 2))]}" "$gwork/big/photo" 8
+        done
+    done
+    # What the batch process reads: 8 copies of the large file over one copy of the small folder.
+    g_time 1 scripts/wine-run.sh "$batch" /c 1 /s "$(winpath "$gwork/small/photo")" /d "$(winpath "$gwork/out")" /n 1 /y >/dev/null
+    base=$g_rchar
+    g_time 1 scripts/wine-run.sh "$batch" /c 1 /s "$(winpath "$gwork/big/photo")" /d "$(winpath "$gwork/out")" /n 8 /y >/dev/null
+    echo "builtin rchar base $base big $g_rchar size $((g_mib << 20)) state $(g_check "$gwork/big/photo" 8)" >>"$raw"
+    # Ctrl+C into the batch's console (GenerateConsoleCtrlEvent, as tests/app does) once the
+    # third copy has finished, to the end of the process.
+    for ((r = 0; r < g_rounds; r++)); do
+        rm -rf "$gwork/out" && mkdir -p "$gwork/out" && sync
+        scripts/wine-run.sh build/bench/bench_abort.exe "$(winpath "$root/$batch")" \
+            "/c 1 /s \"$(winpath "$work/src1000/photo")\" /d \"$(winpath "$gwork/out")\" /n 20 /y" \
+            "[3/20]" </dev/null >"$gwork/abort.log" 2>&1 || true
+        tr -d '\r' <"$gwork/abort.log" | grep '^abort ' >>"$raw" || echo "builtin abort failed" >>"$raw"
+    done
+    rm -rf "$gwork"
+fi
+
 # The same bytes through the Linux tools, best of three (seconds).
 linux_time() {
     local best=""
@@ -215,6 +302,42 @@ fi
                 }
                 print "    target: our xcopy, with /O and without, <= 1.3 x walk"
             }' "$raw"
+    fi
+    if grep -q '^builtin ' "$raw"; then
+        echo
+        echo "(g) The built-in copier (/c 1) vs the bare CopyFileW walk of (f), whole processes (s)"
+        awk '/^builtin (small|tree|big) / { t[$2 " " $3] = t[$2 " " $3] " " $7 / 1e6; if ($8 != "complete") bad[$2 " " $3] = 1 }
+            function stats(key,   n, a, i, j, x) {
+                n = split(substr(t[key], 2), a, " ")
+                for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { x = a[i]; a[i] = a[j]; a[j] = x }
+                best[key] = a[1]; med[key] = n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+            }
+            END {
+                split("small tree big", cases, " ")
+                label["small"] = "100 copies of a 3-file folder"; label["tree"] = "20 copies of the 1,000-file tree"
+                label["big"] = "8 copies of a large file"
+                target["small"] = 2; target["tree"] = 1.2; target["big"] = 1.2
+                split("walk builtin xcopy1 xcopy4", kinds, " ")
+                name["walk"] = "bare walk"; name["builtin"] = "built-in /c 1"; name["xcopy1"] = "xcopy /j 1"; name["xcopy4"] = "xcopy /j 4"
+                for (c = 1; c <= 3; c++) {
+                    printf "    %s\n", label[cases[c]]
+                    for (k = 1; k <= 4; k++) {
+                        key = cases[c] " " kinds[k]
+                        if (!(key in t)) continue
+                        stats(key)
+                        w = cases[c] " walk"
+                        printf "      %-14s median %8.3f  fastest %8.3f", name[kinds[k]], med[key], best[key]
+                        if (kinds[k] != "walk" && med[w] > 0) printf "   %6.2f x walk (fastest %.2f)", med[key] / med[w], best[key] / best[w]
+                        if (kinds[k] == "builtin") printf "  target <= %s", target[cases[c]]
+                        if (key in bad) printf "   (copies INCOMPLETE)"
+                        printf "\n"
+                    }
+                }
+            }' "$raw"
+        awk '/^builtin rchar/ { printf "    8 copies of %.0f MB: the batch process read %.1f MB over a one-small-copy run (%.1f MB): %.2f x the file (target <= 1.3), %s\n", $7 / 1048576, ($6 - $4) / 1048576, $4 / 1048576, ($6 - $4) / $7, $9 }' "$raw"
+        awk '/^abort / { n++; ms[n] = $3; if ($5 != 2) bad++ }
+            END { if (n) { for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (ms[j] < ms[i]) { x = ms[i]; ms[i] = ms[j]; ms[j] = x }
+                  printf "    Ctrl+C to the end of the process, 20 copies of 1,000 files: median %d ms, fastest %d ms, slowest %d ms (target <= 1000)%s\n", n % 2 ? ms[(n + 1) / 2] : (ms[n / 2] + ms[n / 2 + 1]) / 2, ms[1], ms[n], bad ? ", some exit code not 2" : "" } }' "$raw"
     fi
     echo
     echo "Total time: $(($(date +%s) - started)) s"
