@@ -15,7 +15,7 @@
 #      same copies in one process: 100 copies of a 3-file folder (and xcopy's path with /j 1
 #      and /j 4), 20 copies of the 1,000-file tree, 8 copies of a 256 MB file (with the batch
 #      process's rchar over a one-small-copy run), and Ctrl+C to the end of a run of 20 copies.
-# Figures also go to build/bench/report.txt.
+# Figures also go to build/bench/report.txt. BENCH_ONLY=fg (for instance) runs only those parts.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
@@ -30,6 +30,8 @@ rm -rf "$work"
 mkdir -p "$work/src/photo"
 : >"$raw"
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
+only=${BENCH_ONLY:-abcdefg}
+want() { [[ $only == *$1* ]]; }
 
 # The sample tree: 60 files from 1 KB to 256 KB in three levels, an empty folder, about 5 MB.
 for d in 0 1 2; do
@@ -56,28 +58,28 @@ source scripts/session.sh
 ktora_session_start
 started=$(date +%s)
 
-if [ -f build/bench/bench_copy.exe ]; then
+if want a && [ -f build/bench/bench_copy.exe ]; then
     echo "bench: (a) $copies copies x $rounds rounds, batch run vs direct copier starts"
     scripts/wine-run.sh build/bench/bench_copy.exe "$(winpath "$root/build/bin/kasumido-batch.exe")" \
         "$(winpath "$work/src/photo")" "$(winpath "$work")" "$copies" "$rounds" \
         "$(winpath "$raw")" </dev/null >"$work/copy.log" 2>&1 || echo "bench: bench_copy failed"
 fi
-if [ -f build/bench/bench_text.exe ]; then
+if want b && [ -f build/bench/bench_text.exe ]; then
     echo "bench: (b) text conversions"
     scripts/wine-run.sh build/bench/bench_text.exe "$(winpath "$work")" "$(winpath "$raw")" \
         </dev/null >"$work/text.log" 2>&1 || echo "bench: bench_text failed"
 fi
-if [ -f build/bench/bench_scale.exe ]; then
+if want c && [ -f build/bench/bench_scale.exe ]; then
     echo "bench: (c) settings files and folder listings"
     scripts/wine-run.sh build/bench/bench_scale.exe "$(winpath "$work")" "$(winpath "$raw")" \
         </dev/null >"$work/scale.log" 2>&1 || echo "bench: bench_scale failed"
 fi
-if [ -f build/bench/bench_plan.exe ]; then
+if want d && [ -f build/bench/bench_plan.exe ]; then
     echo "bench: (d) the copy plan"
     scripts/wine-run.sh build/bench/bench_plan.exe "$(winpath "$work")" "$(winpath "$raw")" \
         </dev/null >"$work/plan.log" 2>&1 || echo "bench: bench_plan failed"
 fi
-if [ -f build/bench/bench_copy.exe ]; then
+if want e && [ -f build/bench/bench_copy.exe ]; then
     big_rounds=${BENCH_BIG_ROUNDS:-3}
     echo "bench: (e) $copies copies of 1,000 files x $big_rounds rounds: checked copies, parallel copiers"
     scripts/wine-run.sh build/bench/bench_copy.exe "$(winpath "$root/build/bin/kasumido-batch.exe")" \
@@ -91,7 +93,7 @@ fi
 # (f) The copier against its floor under Wine and against Linux.
 xcopy_copies=${BENCH_XCOPY_COPIES:-5}
 xcopy_rounds=${BENCH_XCOPY_ROUNDS:-5}
-if [ -f build/bench/bench_xcopy.exe ] && [ -f build/tools/xcopy/xcopy.exe ]; then
+if want f && [ -f build/bench/bench_xcopy.exe ] && [ -f build/tools/xcopy/xcopy.exe ]; then
     echo "bench: (f) $xcopy_copies copies x $xcopy_rounds rounds, our xcopy vs a bare CopyFileW walk vs cp -r"
     xwork=$work/xcopy
     xsrc=$xwork/src
@@ -123,7 +125,7 @@ fi
 # synced and deleted between them.
 g_rounds=${BENCH_BUILTIN_ROUNDS:-5}
 g_mib=${BENCH_BUILTIN_MIB:-256}
-if [ -f build/bench/bench_xcopy.exe ]; then
+if want g && [ -f build/bench/bench_xcopy.exe ]; then
     echo "bench: (g) the built-in copier x $g_rounds rounds: 100 small copies, 20 of 1,000 files, 8 of $g_mib MB, abort"
     gwork=$work/builtin
     mkdir -p "$gwork/small/photo/sub" "$gwork/big/photo"

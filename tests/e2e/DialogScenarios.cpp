@@ -321,7 +321,7 @@ void ScenarioDialog() {
         zOrder.push_back(child);
     }
     const size_t rows = sizeof C_App::kReadingOrder / sizeof C_App::kReadingOrder[0];
-    CHECK_EQ_I(39, static_cast<long long>(zOrder.size()));
+    CHECK_EQ_I(40, static_cast<long long>(zOrder.size()));
     CHECK_EQ_I(static_cast<long long>(rows), static_cast<long long>(zOrder.size()));
     for (size_t index = 0; index < zOrder.size(); ++index) {
         HWND child = zOrder[index];
