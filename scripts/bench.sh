@@ -242,7 +242,7 @@ fi
         "$(. /etc/os-release && echo "$PRETTY_NAME"); $(wine --version)"
     echo "Load average at the end (other work on the machine): $(cut -d' ' -f1-3 /proc/loadavg)"
     echo
-    echo "(a) Copies through the batch run vs the same copier command lines started directly"
+    grep -q '^copy ' "$raw" && echo "(a) Copies through the batch run vs the same copier command lines started directly"
     awk '/^copy round/ { printf "    round %s: direct %s s, batch %s s\n", $3, $5, $7 }
          /^copy best/ { printf "    fastest round, %s copies: direct %s s, batch %s s, ratio %s (target <= 1.05)\n", $4, $6, $8, $10 }
          /^copy median/ { printf "    median round,  %s copies: direct %s s, batch %s s, ratio %s\n", $4, $6, $8, $10 }' "$raw"
@@ -336,7 +336,7 @@ fi
                     }
                 }
             }' "$raw"
-        awk '/^builtin rchar/ { printf "    8 copies of %.0f MB: the batch process read %.1f MB over a one-small-copy run (%.1f MB): %.2f x the file (target <= 1.3), %s\n", $7 / 1048576, ($6 - $4) / 1048576, $4 / 1048576, ($6 - $4) / $7, $9 }' "$raw"
+        awk '/^builtin rchar/ { printf "    8 copies of %.0f MB: the batch process read %.1f MB over a one-small-copy run (%.1f MB): %.2f x the file (target <= 1.3), %s\n", $8 / 1048576, ($6 - $4) / 1048576, $4 / 1048576, ($6 - $4) / $8, $10 }' "$raw"
         awk '/^abort / { n++; ms[n] = $3; if ($5 != 2) bad++ }
             END { if (n) { for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (ms[j] < ms[i]) { x = ms[i]; ms[i] = ms[j]; ms[j] = x }
                   printf "    Ctrl+C to the end of the process, 20 copies of 1,000 files: median %d ms, fastest %d ms, slowest %d ms (target <= 1000)%s\n", n % 2 ? ms[(n + 1) / 2] : (ms[n / 2] + ms[n / 2 + 1]) / 2, ms[1], ms[n], bad ? ", some exit code not 2" : "" } }' "$raw"
