@@ -38,7 +38,8 @@ const DWORD kTeardownMilliseconds = 3000;
 const UINT kEndedCode = 0xFFFFFFFFU;
 
 // Sent by the worker (synchronously, so it is carried out on the dialog's thread): a copy
-// starts (wParam 0) or ended (wParam 1 made, 2 failed); lParam points to its CopyProgress.
+// starts (wParam 0) or ended (wParam 1 made, 2 failed), or the bytes moved on (wParam 3);
+// lParam points to its CopyProgress.
 const UINT kMsgProgress = WM_APP + 1;
 // Posted by the worker as its last act: lParam is a RunEnd the dialog takes over.
 const UINT kMsgRunEnded = WM_APP + 2;
@@ -120,6 +121,9 @@ public:
     }
     void CopyFinished(CopyProgress const& progress, bool made) override {
         SendMessageW(m_hDialog, kMsgProgress, made ? 1 : 2, reinterpret_cast<LPARAM>(&progress));
+    }
+    void BytesCopied(CopyProgress const& progress) override {
+        SendMessageW(m_hDialog, kMsgProgress, 3, reinterpret_cast<LPARAM>(&progress));
     }
     void RunCompleted() override {}
     C_WString const& Told() const { return m_told; }
@@ -283,7 +287,7 @@ LRESULT C_App::WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM& lParam
         break;
     case kMsgProgress:
         if (hwnd == m_hDialog) {
-            OnProgress(*reinterpret_cast<CopyProgress const*>(lParam), wParam != 0);
+            OnProgress(*reinterpret_cast<CopyProgress const*>(lParam), wParam == 1 || wParam == 2);
         }
         break;
     case kMsgRunEnded:
@@ -420,6 +424,7 @@ CopySettings C_App::ReadSettings() const {
     }
     s.text_output = IsDlgButtonChecked(m_hDialog, IDC_TXT_ENABLE) == BST_CHECKED;
     s.tree_only = IsDlgButtonChecked(m_hDialog, IDC_TREE_ONLY) == BST_CHECKED;
+    s.copy_builtin = IsDlgButtonChecked(m_hDialog, IDC_COPY_BUILTIN) == BST_CHECKED;
     return s;
 }
 
@@ -439,6 +444,7 @@ void C_App::ShowSettings(CopySettings const& s) {
     CheckDlgButton(m_hDialog, IDC_TXT_ENABLE, s.text_output ? BST_CHECKED : BST_UNCHECKED);
     EnableTextGroup(s.text_output ? TRUE : FALSE);
     CheckDlgButton(m_hDialog, IDC_TREE_ONLY, s.tree_only ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_hDialog, IDC_COPY_BUILTIN, s.copy_builtin ? BST_CHECKED : BST_UNCHECKED);
     // A value that is no number stays as it was typed: the run refuses it with its message.
     struct NumberControl {
         bool valid;
@@ -547,7 +553,10 @@ void C_App::OnStart() {
 }
 
 void C_App::StartRun() {
-    Pointer<CopyState> state = PrepareCopyRun(MakeCopyPlan(ReadSettings()), *this);
+    CopySettings settings = ReadSettings();
+    // The built-in copier with its default writers (the processor's cores).
+    Pointer<CopyState> state =
+        PrepareCopyRun(MakeCopyPlan(settings), *this, 0, settings.copy_builtin);
     if (state.IsNull()) {
         m_runState.NoRun(); // refused (its message told), answered No, or the window closed
         return;
@@ -669,7 +678,8 @@ void C_App::OnProgress(CopyProgress const& p, bool finished) {
     if (finished) {
         m_bRunFailed = m_bRunFailed || p.failed > 0;
     }
-    int shown = finished ? p.done : p.index + 1;
+    // The built-in copier hands several copies over at once: it counts the finished ones.
+    int shown = finished || p.builtin ? p.done : p.index + 1;
     C_WString title = C_WString::Stringf(L"%d/%d - ", shown, p.count);
     title += kTitle;
     SetWindowTextW(m_hDialog, title.GetString());
@@ -682,8 +692,12 @@ void C_App::OnProgress(CopyProgress const& p, bool finished) {
     SetDlgItemTextW(m_hDialog, IDC_PREVIEW_LINE, L"");
     if (m_pTaskbar) {
         m_pTaskbar->SetProgressState(m_hDialog, m_bRunFailed ? TBPF_ERROR : TBPF_NORMAL);
-        m_pTaskbar->SetProgressValue(m_hDialog, static_cast<ULONGLONG>(p.done),
-                                     static_cast<ULONGLONG>(p.count));
+        if (p.bytes_total > 0) {
+            m_pTaskbar->SetProgressValue(m_hDialog, p.bytes_done, p.bytes_total);
+        } else {
+            m_pTaskbar->SetProgressValue(m_hDialog, static_cast<ULONGLONG>(p.done),
+                                         static_cast<ULONGLONG>(p.count));
+        }
     }
 }
 

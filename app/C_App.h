@@ -77,8 +77,8 @@ public:
         {IDC_DIR_WIDTH_LABEL},
         {IDC_DIR_WIDTH},
         {IDC_TREE_ONLY},
-        // Here come the built-in copier's check box (right of フォルダ構成のみ), then the name
-        // list's label, edit and 参照.
+        {IDC_COPY_BUILTIN},
+        // Here come the name list's label, edit and 参照.
         {-1, L"生成テキストの出力文字設定"},
         {IDC_TXT_ENABLE},
         {IDC_TXT_CAT1_LABEL},

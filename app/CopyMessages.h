@@ -54,3 +54,9 @@ inline constexpr wchar_t kReasonExitCode[] = L"終了コード %ls";
 inline constexpr wchar_t kReasonNotStarted[] = L"コピーを起動できませんでした";
 // The source could not be listed whole (%ls: the folder below it), so no copy can be checked.
 inline constexpr wchar_t kReasonSourceUnlisted[] = L"コピー元を一覧できませんでした: %ls";
+// The built-in copier's own reasons (%ls: the entry below the copy, %lu: the system's error).
+inline constexpr wchar_t kReasonCopyFailed[] = L"コピーできませんでした: %ls (エラー %lu)";
+inline constexpr wchar_t kReasonFolderFailed[] =
+    L"フォルダを作成できませんでした: %ls (エラー %lu)";
+inline constexpr wchar_t kReasonSecurityFailed[] =
+    L"アクセス権をコピーできませんでした: %ls (エラー %lu)";

@@ -2,16 +2,18 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
-#include "app/TreeListing.h"
 #include "app/CodePageText.h"
+#include "app/TreeListing.h"
+#include "app/copier/C_BuiltinCopier.h"
+#include "app/copier/C_SystemCopier.h"
 #include "app/CopyMessages.h"
 #include "app/CopyPaths.h"
 #include "ktora/file/ktora_file.h"
 #include "ktora/file/ktora_lastname.h"
-#include "ktora/thread/C_Process.h"
 
 using ktora::C_WString;
 using ktora::common::Pointer;
@@ -41,87 +43,50 @@ bool CodePageHolds(C_WString const& line) {
     return std::equal(back.begin(), back.end(), line.GetString());
 }
 
-// One copy handed to a copier.
-struct Copy {
-    int index = 0;
-    C_WString folder; // below the container
-    C_WString target;
-    std::unique_ptr<ktora::C_Process> process;
-    bool in_job = false; // in the run's job object, which ends it on abort
-};
-
 // From this many copies on, the run asks once more.
 constexpr int kManyCopies = 100;
 // How often the abort flag is looked at while copiers run.
 constexpr unsigned long kPollMilliseconds = 100;
 
-// Exit codes of the copier: 0 copied, 1 nothing to copy, 2 interrupted by the user.
+// Exit codes of the system's copier: 0 copied, 1 nothing to copy.
 constexpr int kCopierDone = 0;
 constexpr int kCopierNothing = 1;
-constexpr int kCopierInterrupted = 2;
-// How long the copiers of an aborted run may take to close when asked, all together.
-constexpr DWORD kCloseMilliseconds = 1000;
-// The exit code given to a copier that had to be ended.
-constexpr UINT kEndedCode = 0xFFFFFFFFU;
 
-// A copier that Ctrl+C reached may end before this process's console handler has set the
-// flag; a copier ended with code 2 from outside (its window closed) is no abort.
-bool AbortFollows(std::atomic<int> const& abort) {
-    for (int waited = 0; waited < 500 && !abort; waited += 10) {
-        Sleep(10);
-    }
-    return abort != 0;
+// The built-in copier's default writer threads: the processor's cores, at most kMaxJobs.
+int DefaultWriters() {
+    DWORD cores = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+    return cores < 1 ? 1
+                     : (cores > static_cast<DWORD>(kMaxJobs) ? kMaxJobs : static_cast<int>(cores));
 }
 
-// Asks every running copier to close, waits once for all of them together, then ends what is
-// left: the job's processes, and each process that could not be put into the job.
-void StopCopiers(std::vector<Copy>& running, ktora::C_Job& job) {
-    std::vector<HANDLE> handles;
-    for (Copy& copy : running) {
-        if (copy.process->GetHandle() != nullptr) {
-            copy.process->AskToClose();
-            handles.push_back(copy.process->GetHandle());
-        }
+std::unique_ptr<I_Copier> MakeCopier(CopyState& s, std::atomic<int> const& abort) {
+    if (s.builtin) {
+        return std::make_unique<C_BuiltinCopier>(s, abort);
     }
-    if (!handles.empty()) {
-        WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE,
-                               kCloseMilliseconds);
-    }
-    job.Terminate(kEndedCode);
-    for (Copy& copy : running) {
-        if (!copy.in_job) {
-            copy.process->Terminate();
-        }
-        copy.process->Join(kCloseMilliseconds);
-    }
-}
-
-// Time left from the copies finished so far, in milliseconds; -1 before the first.
-long long Remaining(unsigned elapsed, int done, int count) {
-    if (done <= 0) {
-        return -1;
-    }
-    return static_cast<long long>(elapsed) * (count - done) / done;
+    return std::make_unique<C_SystemCopier>(s, abort);
 }
 
 // Why a copy whose copier ended is not made; empty when it is. A copier killed from outside
-// may report success, so only the check of the copy against the source decides; the copier's
-// code adds only its own failures. A folder-only copy is decided by its folders alone: the
-// copier may answer "nothing copied" for it.
-C_WString WhyNotMade(TreeListing const& source, Copy const& copy, bool ended, int code,
-                     bool treeOnly, std::atomic<int> const& abort) {
-    if (!ended) {
+// may report success, so only the check of the copy against the source decides, whatever the
+// copier; the copier's code or reason adds only its own failures. A folder-only copy is
+// decided by its folders alone: xcopy may answer "nothing copied" for it.
+C_WString WhyNotMade(TreeListing const& source, CopyEnd const& end, bool treeOnly,
+                     std::atomic<int> const& abort) {
+    if (!end.code_known) {
         return C_WString::Stringf(kReasonExitCode, L"?");
     }
-    if (!treeOnly && code != kCopierDone && code != kCopierNothing) {
+    if (!end.failure.Empty()) {
+        return end.failure;
+    }
+    if (!treeOnly && end.code != kCopierDone && end.code != kCopierNothing) {
         // Codes past the copier's own small ones are system status values (a crash).
-        unsigned value = static_cast<unsigned>(code);
-        C_WString number =
-            value > 0xFFFF ? C_WString::Stringf(L"0x%08X", value) : C_WString::Stringf(L"%d", code);
+        unsigned value = static_cast<unsigned>(end.code);
+        C_WString number = value > 0xFFFF ? C_WString::Stringf(L"0x%08X", value)
+                                          : C_WString::Stringf(L"%d", end.code);
         return C_WString::Stringf(kReasonExitCode, number.GetString());
     }
-    TreeListing::Result checked = source.Check(copy.target, treeOnly, &abort);
-    C_WString path(checked.path.empty() ? copy.folder.GetString() : checked.path.c_str());
+    TreeListing::Result checked = source.Check(end.job.target, treeOnly, &abort);
+    C_WString path(checked.path.empty() ? end.job.folder.GetString() : checked.path.c_str());
     switch (checked.fault) {
     case TreeListing::Fault::kNone:
     case TreeListing::Fault::kAborted:
@@ -137,13 +102,126 @@ C_WString WhyNotMade(TreeListing const& source, Copy const& copy, bool ended, in
     return C_WString();
 }
 
+// Where the run stands, as the front is told, and the names of the first failed copies.
+class RunTally {
+public:
+    RunTally(CopyState const& s, TreeListing const& source, I_CopyFront& front)
+        : m_front(front), m_began(GetTickCount()) {
+        m_progress.count = s.make_count;
+        m_progress.builtin = s.builtin;
+        unsigned long long bytes = s.builtin && !s.tree_only ? source.Bytes() : 0;
+        unsigned long long copies = static_cast<unsigned long long>(s.make_count);
+        m_progress.bytes_total = bytes > ~0ULL / copies ? ~0ULL : bytes * copies;
+    }
+    void Starting(CopyJob const& job) {
+        Stamp(job);
+        m_front.CopyStarting(m_progress);
+    }
+    void Bytes(unsigned long long bytes) {
+        m_progress.bytes_done = bytes;
+        Stamp();
+        m_front.BytesCopied(m_progress);
+    }
+    // reason: empty for a made copy.
+    void Finished(CopyJob const& job, C_WString const& reason) {
+        ++m_progress.done;
+        if (!reason.Empty()) {
+            ++m_progress.failed;
+            if (m_failedNames.size() < static_cast<size_t>(kFailedNamesShown)) {
+                C_WString named = job.folder;
+                named += L" (";
+                named += reason;
+                named += L")";
+                m_failedNames.push_back(named);
+            }
+        }
+        m_progress.reason = reason;
+        Stamp(job);
+        m_front.CopyFinished(m_progress, reason.Empty());
+    }
+    int Failed() const { return m_progress.failed; }
+    // The completion message: the run goes on after a failed copy, the user learns of it here.
+    C_WString DoneMessage(CopyState const& s) const {
+        C_WString done =
+            Failed() == 0 ? C_WString(kTellDone) : C_WString::Stringf(kTellDoneFailed, Failed());
+        for (C_WString const& name : m_failedNames) {
+            done += L"\n";
+            done += name;
+        }
+        if (Failed() > kFailedNamesShown) {
+            done += L"\n";
+            done += kMoreFailedNames;
+        }
+        if (s.out_info_lost) {
+            done += L"\n";
+            done += kTellSummaryLost;
+        }
+        if (s.out_info_inexact) {
+            done += L"\n";
+            done += kTellSummaryInexact;
+        }
+        return done;
+    }
+
+private:
+    void Stamp(CopyJob const& job) {
+        m_progress.index = job.index;
+        m_progress.target = job.target;
+        Stamp();
+    }
+    // Time left from the bytes where they are known, else from the copies finished.
+    void Stamp() {
+        CopyProgress& p = m_progress;
+        p.elapsed_ms = GetTickCount() - m_began;
+        long long elapsed = static_cast<long long>(p.elapsed_ms);
+        if (p.bytes_total > 0 && p.bytes_done > 0) {
+            double left =
+                static_cast<double>(p.bytes_total - std::min(p.bytes_done, p.bytes_total));
+            p.remaining_ms =
+                static_cast<long long>(elapsed * left / static_cast<double>(p.bytes_done));
+        } else {
+            p.remaining_ms = p.done <= 0 ? -1 : elapsed * (p.count - p.done) / p.done;
+        }
+    }
+
+    I_CopyFront& m_front;
+    const DWORD m_began;
+    CopyProgress m_progress;
+    std::vector<C_WString> m_failedNames;
+};
+
+// Copy index as a job: its name, and its outinfo.txt line written before it is handed over,
+// so an interrupted copy is listed too.
+CopyJob MakeJob(CopyState& s, int index, C_WString const& lastName) {
+    CopyJob job;
+    job.index = index;
+    CopyNaming naming = NamingAt(s, index);
+    job.folder = MakeFolderName(naming, lastName);
+    job.target = s.dest_dir;
+    job.target += L"\\";
+    job.target += job.folder;
+    C_WString wide = MakeTextLine(naming, job.folder);
+    // "?" for what Shift_JIS cannot hold, never a look-alike letter.
+    ktora::C_String line(ToCodePageBytes(wide.GetString(), wide.Length(), CP_ACP).c_str());
+    if (s.out_info.IsOpen()) {
+        if (s.out_info.WriteLineA(line) < line.Length() + 2) {
+            s.out_info_lost = true; // a full disk, for instance
+        }
+        if (!s.out_info_inexact && !CodePageHolds(wide)) {
+            s.out_info_inexact = true;
+        }
+    }
+    return job;
+}
+
 } // namespace
 
 Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& front) {
-    return PrepareCopyRun(MakeCopyPlan(settings), front);
+    return PrepareCopyRun(MakeCopyPlan(settings), front, 0, settings.copy_builtin);
 }
 
-Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int jobs) {
+Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int jobs,
+                                  bool builtin) {
     if (plan.IsRefused()) {
         front.Tell(RefusalText(plan.refusal), kTitleMessage);
         return Pointer<CopyState>();
@@ -195,7 +273,11 @@ Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int 
     s.dest_dir = plan.container;
     s.src_dir = plan.source;
     s.tree_only = plan.tree_only;
-    s.jobs = jobs < 1 ? 1 : (jobs > kMaxJobs ? kMaxJobs : jobs);
+    s.builtin = builtin;
+    if (jobs < 1) {
+        jobs = builtin ? DefaultWriters() : 1;
+    }
+    s.jobs = jobs > kMaxJobs ? kMaxJobs : jobs;
     // The system's copier by its full path: never an xcopy.exe beside the program or in the
     // current folder.
     s.copier = SystemCopierPath();
@@ -215,153 +297,48 @@ Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int 
 
 RunOutcome RunCopies(CopyState& s, std::atomic<int> const& abort, I_CopyFront& front) {
     front.RunStarted();
-    const DWORD began = GetTickCount();
     const C_WString lastName = ktora::common::ktora_GetLastName(s.dest_dir);
     // The source as it is now: every copy is checked against it.
     TreeListing source;
     source.Take(s.src_dir, &abort);
-
-    std::vector<Copy> running;
-    // The first failed copies by name (the message shows a few); the count is in progress.
-    std::vector<C_WString> failedNames;
-    CopyProgress progress;
-    progress.count = s.make_count;
-    auto stamp = [&]() {
-        progress.elapsed_ms = GetTickCount() - began;
-        progress.remaining_ms = Remaining(progress.elapsed_ms, progress.done, progress.count);
-    };
-    // reason: empty for a made copy.
-    auto finish = [&](Copy const& copy, C_WString const& reason) {
-        const bool made = reason.Empty();
-        ++progress.done;
-        if (!made) {
-            ++progress.failed;
-            if (failedNames.size() < static_cast<size_t>(kFailedNamesShown)) {
-                C_WString named = copy.folder;
-                named += L" (";
-                named += reason;
-                named += L")";
-                failedNames.push_back(named);
-            }
-        }
-        progress.index = copy.index;
-        progress.target = copy.target;
-        progress.reason = reason;
-        stamp();
-        front.CopyFinished(progress, made);
-    };
-
-    int next = 0;
+    RunTally tally(s, source, front);
+    std::unique_ptr<I_Copier> copier = MakeCopier(s, abort);
+    const CopyTick tick = [&tally](unsigned long long bytes) { tally.Bytes(bytes); };
+    // The one place the flag is read; once seen, the run stops.
     bool aborted = false;
-    for (;;) {
-        if (abort || aborted) {
-            aborted = true;
-            break;
-        }
-        // Start copies, in counter order, while a copier is free.
-        while (next < s.make_count && static_cast<int>(running.size()) < s.jobs && !abort) {
-            Copy copy;
-            copy.index = next++;
-            CopyNaming naming = NamingAt(s, copy.index);
-            C_WString folder = MakeFolderName(naming, lastName);
-            copy.folder = folder;
-            copy.target = s.dest_dir;
-            copy.target += L"\\";
-            copy.target += folder;
-            // The line goes out before the copy is made, so an interrupted copy is listed too.
-            C_WString wide = MakeTextLine(naming, folder);
-            // "?" for what Shift_JIS cannot hold, never a look-alike letter.
-            ktora::C_String line(ToCodePageBytes(wide.GetString(), wide.Length(), CP_ACP).c_str());
-            if (s.out_info.IsOpen()) {
-                if (s.out_info.WriteLineA(line) < line.Length() + 2) {
-                    s.out_info_lost = true; // a full disk, for instance
-                }
-                if (!s.out_info_inexact && !CodePageHolds(wide)) {
-                    s.out_info_inexact = true;
-                }
-            }
-            progress.index = copy.index;
-            progress.target = copy.target;
-            stamp();
-            front.CopyStarting(progress);
+    auto stopped = [&]() { return aborted = aborted || abort.load() != 0; };
 
-            copy.process = std::make_unique<ktora::C_Process>();
-            C_WString command = MakeCopyCommand(s.src_dir, copy.target, s.tree_only);
-            // Started suspended: it is in the run's job before it can do anything, so an abort
-            // stops it even if it has no window yet.
-            bool started = !s.copier.Empty() &&
-                           copy.process->RunApplication(s.copier.GetString(), command.GetString(),
-                                                        SW_SHOW, ktora::C_Process::kPipeNone,
-                                                        true) != ktora::C_Process::kRunFailed;
-            if (started) {
-                copy.in_job = s.copiers.Assign(copy.process->GetHandle()) != 0;
-                copy.process->Resume();
+    std::vector<CopyEnd> ended;
+    for (int next = 0; !stopped();) {
+        // Hand copies over, in counter order, while the copier takes them.
+        while (next < s.make_count && copier->InFlight() < copier->Capacity() && !stopped()) {
+            CopyJob job = MakeJob(s, next++, lastName);
+            tally.Starting(job);
+            if (!copier->Start(job)) {
+                tally.Finished(job, C_WString(kReasonNotStarted)); // the run goes on
             }
-            if (!started) {
-                // Counted as failed, and the run goes on with the next copy.
-                finish(copy, C_WString(kReasonNotStarted));
-                continue;
-            }
-            running.push_back(std::move(copy));
         }
-        if (running.empty()) {
-            break; // every copy handled
+        if (copier->InFlight() == 0 || stopped()) {
+            break; // every copy handled, or the abort
         }
-        if (abort) {
-            aborted = true;
-            break;
-        }
-        // Wait a little on each running copier; handle those that ended.
-        const unsigned long slice =
-            running.size() > 1 ? kPollMilliseconds / running.size() : kPollMilliseconds;
-        for (size_t k = 0; k < running.size() && !abort && !aborted;) {
-            Copy& copy = running[k];
-            int waited = copy.process->Join(slice);
-            if (waited == ktora::C_Process::kJoinTimeout) {
-                ++k;
-                continue;
+        ended.clear();
+        copier->Wait(kPollMilliseconds, tick, &ended);
+        for (CopyEnd const& end : ended) {
+            aborted = aborted || end.aborted;
+            C_WString reason =
+                stopped() ? C_WString() : WhyNotMade(source, end, s.tree_only, abort);
+            if (stopped()) {
+                break; // a check cut short: the run ends without a word on this copy
             }
-            int known = 0;
-            int code =
-                waited == ktora::C_Process::kJoinEnded ? copy.process->GetExitCode(&known) : -1;
-            if (known && code == kCopierInterrupted && s.interrupt_aborts && AbortFollows(abort)) {
-                aborted = true; // Ctrl+C reached the copier too: the abort, not a failed copy
-                running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
-                break;
-            }
-            C_WString reason = WhyNotMade(source, copy, known != 0, code, s.tree_only, abort);
-            if (abort) {
-                break; // the check was cut short: the run ends without a word on this copy
-            }
-            finish(copy, reason);
-            running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
+            tally.Finished(end.job, reason);
         }
     }
     if (aborted) {
-        StopCopiers(running, s.copiers);
+        copier->Stop();
         return RunOutcome::kAborted;
     }
     // Every copy was handled before the abort was seen (if there was one): the run is complete.
     front.RunCompleted();
-    // The run goes on after a failed copy; the user learns about failures here.
-    C_WString done = progress.failed == 0 ? C_WString(kTellDone)
-                                          : C_WString::Stringf(kTellDoneFailed, progress.failed);
-    for (C_WString const& name : failedNames) {
-        done += L"\n";
-        done += name;
-    }
-    if (progress.failed > kFailedNamesShown) {
-        done += L"\n";
-        done += kMoreFailedNames;
-    }
-    if (s.out_info_lost) {
-        done += L"\n";
-        done += kTellSummaryLost;
-    }
-    if (s.out_info_inexact) {
-        done += L"\n";
-        done += kTellSummaryInexact;
-    }
-    front.Tell(done.GetString(), kTitleMessage);
-    return progress.failed == 0 && !s.out_info_lost ? RunOutcome::kDone : RunOutcome::kFailures;
+    front.Tell(tally.DoneMessage(s).GetString(), kTitleMessage);
+    return tally.Failed() == 0 && !s.out_info_lost ? RunOutcome::kDone : RunOutcome::kFailures;
 }

@@ -20,6 +20,9 @@ struct CopySettings {
     bool width_valid = true;
     int width = 0;
     bool tree_only = false; // copy the folder structure alone, no files
+
+    // The built-in copier instead of the system's xcopy.
+    bool copy_builtin = false;
 };
 
 // The count as the dialog reads it: optional blanks, an optional sign, decimal digits, optional

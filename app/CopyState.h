@@ -14,8 +14,10 @@ struct CopyState : CopyNaming {
     ktora::C_WString dest_dir;     // the container: destination + "\" + the source's last name
     ktora::C_WString src_dir;      // the source folder
     bool tree_only = false;        // make each copy's folders only
-    int jobs = 1;                  // copiers that may run at once
-    ktora::C_WString copier;       // the copier's full path (the system's xcopy.exe)
+    int jobs = 1;                  // copiers that may run at once; the built-in copier's
+                                   // writer threads
+    bool builtin = false;          // the built-in copier, not the system's xcopy
+    ktora::C_WString copier;       // the system's xcopy.exe by its full path
     ktora::C_FileStream out_info;  // outinfo.txt, open only when text output is on; closed
                                    // when the record is destroyed
     bool out_info_lost = false;    // text output was asked for, but outinfo.txt could not be

@@ -1,6 +1,7 @@
 #pragma once
 // What a copy run needs from the front end that started it: the dialog answers with message
-// boxes, its title and its progress band, the batch front with the console.
+// boxes, its title and its progress band, the batch front with the console. Every call during
+// the copies comes on the run's own thread.
 #include "ktora/string/C_WString.h"
 
 // Where a run stands, handed to the front as each copy starts and ends.
@@ -10,10 +11,17 @@ struct CopyProgress {
     int done = 0;                // copies finished so far, made or failed
     int failed = 0;              // of those, copies that failed
     unsigned elapsed_ms = 0;     // since the run began
-    long long remaining_ms = -1; // estimate from the finished copies; -1 before the first
-    ktora::C_WString target;     // the copy's folder
-    ktora::C_WString reason;     // why the copy that ended failed (shown in parentheses after
-                                 // its name); empty for a made copy
+    long long remaining_ms = -1; // estimate from the finished copies (from the bytes, where
+                                 // they are known); -1 before there is one
+    // Bytes written so far and to be written in the whole run, summed over the copies: known
+    // with the built-in copier only (bytes_total 0 otherwise, and for folder-only runs).
+    unsigned long long bytes_done = 0;
+    unsigned long long bytes_total = 0;
+    bool builtin = false;    // the built-in copier: copies are handed over several at once, so
+                             // a front counts finished copies, not started ones
+    ktora::C_WString target; // the copy's folder
+    ktora::C_WString reason; // why the copy that ended failed (shown in parentheses after
+                             // its name); empty for a made copy
 };
 
 class I_CopyFront {
@@ -29,6 +37,8 @@ public:
     virtual void CopyStarting(CopyProgress const& progress) = 0;
     // A copy ended; made is false when it failed. Called in order of finishing.
     virtual void CopyFinished(CopyProgress const& /*progress*/, bool /*made*/) {}
+    // The bytes moved on (built-in copier, about every 500 ms while copies are in flight).
+    virtual void BytesCopied(CopyProgress const& /*progress*/) {}
     // Every copy was handled; the completion message follows.
     virtual void RunCompleted() = 0;
 };

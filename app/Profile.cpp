@@ -187,6 +187,11 @@ void Fill(std::function<C_WString(char const*)> const& text,
     v.bad_tree_only = !v.dir_tree_only_text.Empty() &&
                       !(ParseCountText(v.dir_tree_only_text, &value) && (value == 0 || value == 1));
     v.dir_tree_only = !v.dir_tree_only_text.Empty() && !v.bad_tree_only && value == 1;
+    v.copy_builtin_text = text("copy_builtin");
+    v.bad_copy_builtin =
+        !v.copy_builtin_text.Empty() &&
+        !(ParseCountText(v.copy_builtin_text, &value) && (value == 0 || value == 1));
+    v.copy_builtin = !v.copy_builtin_text.Empty() && !v.bad_copy_builtin && value == 1;
     *values = v;
 }
 
@@ -260,5 +265,8 @@ void ApplyProfile(ProfileValues const& v, CopySettings* s) {
     }
     if (!v.bad_tree_only) {
         s->tree_only = v.dir_tree_only;
+    }
+    if (!v.bad_copy_builtin) {
+        s->copy_builtin = v.copy_builtin;
     }
 }

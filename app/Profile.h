@@ -33,6 +33,9 @@ struct ProfileValues {
     bool bad_width = false;
     bool bad_tree_only = false;
     ktora::C_WString dir_tree_only_text;
+    bool copy_builtin = false;     // the built-in copier (copy_builtin=1)
+    bool bad_copy_builtin = false; // a copy_builtin other than 0 or 1, left alone as above
+    ktora::C_WString copy_builtin_text;
     // "key=value" of each value the rules ignored (a make_count not above 0), for a front that
     // shows no controls to tell.
     std::vector<ktora::C_WString> ignored;

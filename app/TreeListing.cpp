@@ -199,6 +199,7 @@ std::wstring TreeListing::PathOf(int folder, int item) const {
 bool TreeListing::Take(C_WString const& rootFolder, std::atomic<int> const* abort) {
     m_Folders.assign(1, Folder());
     m_nFiles = 0;
+    m_nBytes = 0;
     m_unlisted.clear();
     std::wstring path = RootOf(rootFolder);
     std::vector<Entry> entries;
@@ -217,6 +218,7 @@ bool TreeListing::Take(C_WString const& rootFolder, std::atomic<int> const* abor
             item.size = e.size;
             item.time = e.time;
             m_nFiles += e.folder ? 0 : 1;
+            m_nBytes += e.folder ? 0 : e.size;
             items.push_back(std::move(item));
         }
         return true;

@@ -31,6 +31,8 @@ public:
     bool Take(ktora::C_WString const& root, std::atomic<int> const* abort = nullptr);
     // Files in the tree (folders not counted).
     int Files() const { return m_nFiles; }
+    // Their sizes added up.
+    unsigned long long Bytes() const { return m_nBytes; }
 
     // Whether target holds every folder of this tree and, unless foldersOnly, every file with
     // the same size and last-write time (2 s apart allowed on FAT, FAT32 and exFAT targets).
@@ -61,6 +63,7 @@ private:
 
     std::vector<Folder> m_Folders; // [0] is the root
     int m_nFiles = 0;
+    unsigned long long m_nBytes = 0;
     bool m_bWhole = false;
     std::wstring m_unlisted; // the folder that could not be listed
 };

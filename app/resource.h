@@ -35,3 +35,6 @@
 #define IDC_DIR_WIDTH_LABEL 1034
 #define IDC_DIR_WIDTH 1035 // digits of the sequence number
 #define IDC_TREE_ONLY 1036 // copy the folder structure alone
+
+// The built-in copier instead of the system's xcopy.
+#define IDC_COPY_BUILTIN 1040

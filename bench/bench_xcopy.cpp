@@ -103,10 +103,18 @@ struct Kind {
 } // namespace
 
 // bench_xcopy <xcopy.exe> <source folder> <work folder> <copies> <rounds> <report>
-// bench_xcopy --walk <source folder> <target folder>   (one bare copy; exit 0 when whole)
+// bench_xcopy --walk <source folder> <target folder> [copies]
+//   (one bare copy, or that many into target\1 .. target\copies, in this one process; exit 0
+//   when every copy is whole)
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 4 && std::wstring(argv[1]) == L"--walk")
-        return Walk(argv[2], argv[3]) ? 0 : 1;
+    if ((argc == 4 || argc == 5) && std::wstring(argv[1]) == L"--walk") {
+        if (argc == 4)
+            return Walk(argv[2], argv[3]) ? 0 : 1;
+        bool ok = CreateDirectoryW(argv[3], nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+        for (int i = 1; i <= _wtoi(argv[4]); ++i)
+            ok = Walk(argv[2], std::wstring(argv[3]) + L"\\" + std::to_wstring(i)) && ok;
+        return ok ? 0 : 1;
+    }
     if (argc != 7)
         return 1;
     const std::wstring xcopy = argv[1], source = argv[2], work = argv[3];

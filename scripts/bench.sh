@@ -11,7 +11,11 @@
 #      source) vs direct copier starts, and the batch run with 1, 2 and 4 copiers at once.
 #  (f) our xcopy.exe (with /O and without) vs a bare FindFirstFileExW + CopyFileW walk vs cp -r,
 #      copies of a 1,000-file tree, each copier copy a process of its own.
-# Figures also go to build/bench/report.txt.
+#  (g) the built-in copier (/c 1) as a whole batch process vs the bare walk of (f) making the
+#      same copies in one process: 100 copies of a 3-file folder (and xcopy's path with /j 1
+#      and /j 4), 20 copies of the 1,000-file tree, 8 copies of a 256 MB file (with the batch
+#      process's rchar over a one-small-copy run), and Ctrl+C to the end of a run of 20 copies.
+# Figures also go to build/bench/report.txt. BENCH_ONLY=fg (for instance) runs only those parts.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
@@ -26,6 +30,8 @@ rm -rf "$work"
 mkdir -p "$work/src/photo"
 : >"$raw"
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
+only=${BENCH_ONLY:-abcdefg}
+want() { [[ $only == *$1* ]]; }
 
 # The sample tree: 60 files from 1 KB to 256 KB in three levels, an empty folder, about 5 MB.
 for d in 0 1 2; do
@@ -52,28 +58,28 @@ source scripts/session.sh
 ktora_session_start
 started=$(date +%s)
 
-if [ -f build/bench/bench_copy.exe ]; then
+if want a && [ -f build/bench/bench_copy.exe ]; then
     echo "bench: (a) $copies copies x $rounds rounds, batch run vs direct copier starts"
     scripts/wine-run.sh build/bench/bench_copy.exe "$(winpath "$root/build/bin/kasumido-batch.exe")" \
         "$(winpath "$work/src/photo")" "$(winpath "$work")" "$copies" "$rounds" \
         "$(winpath "$raw")" </dev/null >"$work/copy.log" 2>&1 || echo "bench: bench_copy failed"
 fi
-if [ -f build/bench/bench_text.exe ]; then
+if want b && [ -f build/bench/bench_text.exe ]; then
     echo "bench: (b) text conversions"
     scripts/wine-run.sh build/bench/bench_text.exe "$(winpath "$work")" "$(winpath "$raw")" \
         </dev/null >"$work/text.log" 2>&1 || echo "bench: bench_text failed"
 fi
-if [ -f build/bench/bench_scale.exe ]; then
+if want c && [ -f build/bench/bench_scale.exe ]; then
     echo "bench: (c) settings files and folder listings"
     scripts/wine-run.sh build/bench/bench_scale.exe "$(winpath "$work")" "$(winpath "$raw")" \
         </dev/null >"$work/scale.log" 2>&1 || echo "bench: bench_scale failed"
 fi
-if [ -f build/bench/bench_plan.exe ]; then
+if want d && [ -f build/bench/bench_plan.exe ]; then
     echo "bench: (d) the copy plan"
     scripts/wine-run.sh build/bench/bench_plan.exe "$(winpath "$work")" "$(winpath "$raw")" \
         </dev/null >"$work/plan.log" 2>&1 || echo "bench: bench_plan failed"
 fi
-if [ -f build/bench/bench_copy.exe ]; then
+if want e && [ -f build/bench/bench_copy.exe ]; then
     big_rounds=${BENCH_BIG_ROUNDS:-3}
     echo "bench: (e) $copies copies of 1,000 files x $big_rounds rounds: checked copies, parallel copiers"
     scripts/wine-run.sh build/bench/bench_copy.exe "$(winpath "$root/build/bin/kasumido-batch.exe")" \
@@ -87,7 +93,7 @@ fi
 # (f) The copier against its floor under Wine and against Linux.
 xcopy_copies=${BENCH_XCOPY_COPIES:-5}
 xcopy_rounds=${BENCH_XCOPY_ROUNDS:-5}
-if [ -f build/bench/bench_xcopy.exe ] && [ -f build/tools/xcopy/xcopy.exe ]; then
+if want f && [ -f build/bench/bench_xcopy.exe ] && [ -f build/tools/xcopy/xcopy.exe ]; then
     echo "bench: (f) $xcopy_copies copies x $xcopy_rounds rounds, our xcopy vs a bare CopyFileW walk vs cp -r"
     xwork=$work/xcopy
     xsrc=$xwork/src
@@ -113,6 +119,89 @@ if [ -f build/bench/bench_xcopy.exe ] && [ -f build/tools/xcopy/xcopy.exe ]; the
         END { m = NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2
               printf "xcopy cp copies %d files 1000 best %.3f median %.3f complete\n", c, t[1] / 1e6, m / 1e6 }' >>"$raw"
     rm -rf "$xwork"
+fi
+
+# (g) The built-in copier, each side a whole process started from here, alternating rounds,
+# synced and deleted between them.
+g_rounds=${BENCH_BUILTIN_ROUNDS:-5}
+g_mib=${BENCH_BUILTIN_MIB:-256}
+if want g && [ -f build/bench/bench_xcopy.exe ]; then
+    echo "bench: (g) the built-in copier x $g_rounds rounds: 100 small copies, 20 of 1,000 files, 8 of $g_mib MB, abort"
+    gwork=$work/builtin
+    mkdir -p "$gwork/small/photo/sub" "$gwork/big/photo"
+    head -c 3000 /dev/urandom >"$gwork/small/photo/a.bin"
+    head -c 12000 /dev/urandom >"$gwork/small/photo/sub/b.bin"
+    head -c 500 /dev/urandom >"$gwork/small/photo/sub/c.bin"
+    head -c $((g_mib << 20)) /dev/urandom >"$gwork/big/photo/big.bin"
+    batch=build/bin/kasumido-batch.exe
+    walk=build/bench/bench_xcopy.exe
+    g_rchar=0
+    # One process, timed from here; with sample=1 its rchar is sampled until it ends.
+    g_time() { # sample command...
+        local sample=$1 t0 t1 pid now
+        shift
+        rm -rf "$gwork/out" && mkdir -p "$gwork/out" && sync
+        t0=$(date +%s%N)
+        "$@" </dev/null >"$gwork/run.log" 2>&1 &
+        pid=$!
+        g_rchar=0
+        if [ "$sample" = 1 ]; then
+            while kill -0 "$pid" 2>/dev/null; do
+                now=$(awk '/^rchar/ { print $2 }' "/proc/$pid/io" 2>/dev/null || true)
+                [ -n "$now" ] && g_rchar=$now
+                sleep 0.005
+            done
+        fi
+        wait "$pid" || true
+        t1=$(date +%s%N)
+        echo $(((t1 - t0) / 1000))
+    }
+    # The copies made hold as many files as the source times the copies.
+    g_check() { # source copies
+        local want have
+        want=$(($(find "$1" -type f | wc -l) * $2))
+        have=$(find "$gwork/out" -type f ! -name outinfo.txt | wc -l)
+        [ "$want" = "$have" ] && echo complete || echo INCOMPLETE
+    }
+    g_side() { # case kind source copies
+        local src=$3 n=$4 us state
+        case $2 in
+        walk) us=$(g_time 0 scripts/wine-run.sh "$walk" --walk "$(winpath "$src")" "$(winpath "$gwork/out/w")" "$n") ;;
+        builtin) us=$(g_time 0 scripts/wine-run.sh "$batch" /c 1 /s "$(winpath "$src")" /d "$(winpath "$gwork/out")" /n "$n" /y) ;;
+        xcopy1) us=$(g_time 0 scripts/wine-run.sh "$batch" /c 0 /j 1 /s "$(winpath "$src")" /d "$(winpath "$gwork/out")" /n "$n" /y) ;;
+        xcopy4) us=$(g_time 0 scripts/wine-run.sh "$batch" /c 0 /j 4 /s "$(winpath "$src")" /d "$(winpath "$gwork/out")" /n "$n" /y) ;;
+        esac
+        state=$(g_check "$src" "$n")
+        echo "builtin $1 $2 round $r us $us $state" >>"$raw"
+    }
+    for ((r = 0; r < g_rounds; r++)); do
+        kinds=(walk builtin xcopy1 xcopy4)
+        for ((k = 0; k < 4; k++)); do
+            g_side small "${kinds[$(((k + r) % 4))]}" "$gwork/small/photo" 100
+        done
+        kinds=(walk builtin)
+        for ((k = 0; k < 2; k++)); do
+            g_side tree "${kinds[$(((k + r) % 2))]}" "$work/src1000/photo" 20
+        done
+        for ((k = 0; k < 2; k++)); do
+            g_side big "${kinds[$(((k + r) % 2))]}" "$gwork/big/photo" 8
+        done
+    done
+    # What the batch process reads: 8 copies of the large file over one copy of the small folder.
+    g_time 1 scripts/wine-run.sh "$batch" /c 1 /s "$(winpath "$gwork/small/photo")" /d "$(winpath "$gwork/out")" /n 1 /y >/dev/null
+    base=$g_rchar
+    g_time 1 scripts/wine-run.sh "$batch" /c 1 /s "$(winpath "$gwork/big/photo")" /d "$(winpath "$gwork/out")" /n 8 /y >/dev/null
+    echo "builtin rchar base $base big $g_rchar size $((g_mib << 20)) state $(g_check "$gwork/big/photo" 8)" >>"$raw"
+    # Ctrl+C into the batch's console (GenerateConsoleCtrlEvent, as tests/app does) once the
+    # third copy has finished, to the end of the process.
+    for ((r = 0; r < g_rounds; r++)); do
+        rm -rf "$gwork/out" && mkdir -p "$gwork/out" && sync
+        scripts/wine-run.sh build/bench/bench_abort.exe "$(winpath "$root/$batch")" \
+            "/c 1 /s \"$(winpath "$work/src1000/photo")\" /d \"$(winpath "$gwork/out")\" /n 20 /y" \
+            "[3/20]" </dev/null >"$gwork/abort.log" 2>&1 || true
+        tr -d '\r' <"$gwork/abort.log" | grep '^abort ' >>"$raw" || echo "builtin abort failed" >>"$raw"
+    done
+    rm -rf "$gwork"
 fi
 
 # The same bytes through the Linux tools, best of three (seconds).
@@ -153,7 +242,7 @@ fi
         "$(. /etc/os-release && echo "$PRETTY_NAME"); $(wine --version)"
     echo "Load average at the end (other work on the machine): $(cut -d' ' -f1-3 /proc/loadavg)"
     echo
-    echo "(a) Copies through the batch run vs the same copier command lines started directly"
+    grep -q '^copy ' "$raw" && echo "(a) Copies through the batch run vs the same copier command lines started directly"
     awk '/^copy round/ { printf "    round %s: direct %s s, batch %s s\n", $3, $5, $7 }
          /^copy best/ { printf "    fastest round, %s copies: direct %s s, batch %s s, ratio %s (target <= 1.05)\n", $4, $6, $8, $10 }
          /^copy median/ { printf "    median round,  %s copies: direct %s s, batch %s s, ratio %s\n", $4, $6, $8, $10 }' "$raw"
@@ -215,6 +304,42 @@ fi
                 }
                 print "    target: our xcopy, with /O and without, <= 1.3 x walk"
             }' "$raw"
+    fi
+    if grep -q '^builtin ' "$raw"; then
+        echo
+        echo "(g) The built-in copier (/c 1) vs the bare CopyFileW walk of (f), whole processes (s)"
+        awk '/^builtin (small|tree|big) / { t[$2 " " $3] = t[$2 " " $3] " " $7 / 1e6; if ($8 != "complete") bad[$2 " " $3] = 1 }
+            function stats(key,   n, a, i, j, x) {
+                n = split(substr(t[key], 2), a, " ")
+                for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { x = a[i]; a[i] = a[j]; a[j] = x }
+                best[key] = a[1]; med[key] = n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+            }
+            END {
+                split("small tree big", cases, " ")
+                label["small"] = "100 copies of a 3-file folder"; label["tree"] = "20 copies of the 1,000-file tree"
+                label["big"] = "8 copies of a large file"
+                target["small"] = 2; target["tree"] = 1.2; target["big"] = 1.2
+                split("walk builtin xcopy1 xcopy4", kinds, " ")
+                name["walk"] = "bare walk"; name["builtin"] = "built-in /c 1"; name["xcopy1"] = "xcopy /j 1"; name["xcopy4"] = "xcopy /j 4"
+                for (c = 1; c <= 3; c++) {
+                    printf "    %s\n", label[cases[c]]
+                    for (k = 1; k <= 4; k++) {
+                        key = cases[c] " " kinds[k]
+                        if (!(key in t)) continue
+                        stats(key)
+                        w = cases[c] " walk"
+                        printf "      %-14s median %8.3f  fastest %8.3f", name[kinds[k]], med[key], best[key]
+                        if (kinds[k] != "walk" && med[w] > 0) printf "   %6.2f x walk (fastest %.2f)", med[key] / med[w], best[key] / best[w]
+                        if (kinds[k] == "builtin") printf "  target <= %s", target[cases[c]]
+                        if (key in bad) printf "   (copies INCOMPLETE)"
+                        printf "\n"
+                    }
+                }
+            }' "$raw"
+        awk '/^builtin rchar/ { printf "    8 copies of %.0f MB: the batch process read %.1f MB over a one-small-copy run (%.1f MB): %.2f x the file (target <= 1.3), %s\n", $8 / 1048576, ($6 - $4) / 1048576, $4 / 1048576, ($6 - $4) / $8, $10 }' "$raw"
+        awk '/^abort / { n++; ms[n] = $3; if ($5 != 2) bad++ }
+            END { if (n) { for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (ms[j] < ms[i]) { x = ms[i]; ms[i] = ms[j]; ms[j] = x }
+                  printf "    Ctrl+C to the end of the process, 20 copies of 1,000 files: median %d ms, fastest %d ms, slowest %d ms (target <= 1000)%s\n", n % 2 ? ms[(n + 1) / 2] : (ms[n / 2] + ms[n / 2 + 1]) / 2, ms[1], ms[n], bad ? ", some exit code not 2" : "" } }' "$raw"
     fi
     echo
     echo "Total time: $(($(date +%s) - started)) s"

@@ -68,7 +68,7 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
     ktora::C_GetOpt getopt;
     getopt.opterr() = 0;
     const char kLetters[] =
-        "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:p:P:yYhHlLj:J:i:I:w:W:e:E:";
+        "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:p:P:yYhHlLj:J:i:I:w:W:e:E:c:C:";
     for (;;) {
         int c = getopt.getopt(argc, args.data(), kLetters);
         if (c == -1) {
@@ -125,6 +125,12 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
         if (values.bad_tree_only) {
             *error = L"プロファイルの値が不正です: dir_tree_only=";
             *error += values.dir_tree_only_text;
+            *error += L" (value out of range)";
+            return 0;
+        }
+        if (values.bad_copy_builtin) {
+            *error = L"プロファイルの値が不正です: copy_builtin=";
+            *error += values.copy_builtin_text;
             *error += L" (value out of range)";
             return 0;
         }
@@ -190,6 +196,9 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
         case L'o':
             ok = ParseSwitch(g.value, &s.text_output);
             break;
+        case L'c':
+            ok = ParseSwitch(g.value, &s.copy_builtin);
+            break;
         default:
             break;
         }
@@ -219,7 +228,9 @@ wchar_t const* BatchUsage() {
            L"  /i 番号      連番の開始番号 (0..999999999, 既定 1)   /w 桁数  連番の桁数 (0..9, "
            L"0 は揃えない)\n"
            L"  /e 0|1       1: フォルダ構成のみ (ファイルはコピーしない)\n"
-           L"  /j 数        同時に動かすコピーの数 (1..8, 既定 1)\n"
+           L"  /c 0|1       コピーの方法: 0 システムの xcopy (既定), 1 内蔵コピー (高速)\n"
+           L"  /j 数        同時に動かす xcopy の数, 内蔵コピーでは書き込むスレッドの数 (1..8, "
+           L"既定 xcopy 1, 内蔵コピー CPU のコア数)\n"
            L"  /l           コピーせずに、作るフォルダ名 (と行) を表示する "
            L"(書けなくなったら終了コード 1)\n"
            L"  /y           確認にすべて「はい」と答える\n"
@@ -231,8 +242,9 @@ wchar_t const* BatchUsage() {
            L"0..3,\n"
            L"  /a /b folder-name joining texts, /1 /2 /3 text joining texts, /f leading text,\n"
            L"  /o 1 writes outinfo.txt, /p profile file to start from, /i first number, /w number\n"
-           L"  width, /e 1 folder structure only, /j parallel copiers (1..8), /l list the plan "
-           L"and\n"
+           L"  width, /e 1 folder structure only, /c 1 the built-in copier (0 the system's xcopy,\n"
+           L"  the default), /j parallel xcopy processes or the built-in copier's writer threads\n"
+           L"  (1..8; default 1 xcopy, the core count built-in), /l list the plan and\n"
            L"  copy nothing, /y answers Yes to every question. Exit code 0 done, 1 refused, 2 "
            L"aborted (Ctrl+C), 3 some copies (or "
            L"outinfo.txt) failed.\n";
@@ -252,7 +264,8 @@ BatchExit BatchExitOf(RunOutcome outcome) {
 
 BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort, I_CopyFront& front,
                    int jobs) {
-    ktora::common::Pointer<CopyState> state = PrepareCopyRun(MakeCopyPlan(settings), front, jobs);
+    ktora::common::Pointer<CopyState> state =
+        PrepareCopyRun(MakeCopyPlan(settings), front, jobs, settings.copy_builtin);
     if (state.IsNull()) {
         return kBatchRefused;
     }

@@ -14,7 +14,8 @@ struct BatchOptions {
     bool yes_to_all = false; // answer Yes to every question
     bool help = false;       // print the usage and make no run
     bool list_only = false;  // print the plan and make nothing
-    int jobs = 1;            // copiers that may run at once (1 to kMaxJobs)
+    int jobs = 0; // xcopy processes at once, or the built-in copier's writer threads (1 to
+                  // kMaxJobs; 0: the copier's default)
 };
 
 // Exit codes of the batch front.
@@ -32,10 +33,10 @@ wchar_t const* BatchUsage();
 // The exit code of a run's outcome.
 BatchExit BatchExitOf(RunOutcome outcome);
 
-// One run: the checks and questions, then the copies, up to jobs copiers at once. Tells
-// "中止しました。" after an abort.
+// One run: the checks and questions, then the copies by the settings' copier, jobs as
+// PrepareCopyRun takes it. Tells "中止しました。" after an abort.
 BatchExit RunBatch(CopySettings const& settings, std::atomic<int> const& abort, I_CopyFront& front,
-                   int jobs = 1);
+                   int jobs = 0);
 
 // The plan as lines for /l: first told, "<count> 個: <first target> … <last target>"; then each
 // folder, its text line when text output is on, and "(上書き)" beside targets that exist.

@@ -47,7 +47,9 @@ int wmain(int argc, wchar_t** argv) {
         C_BatchFront::Write(STD_OUTPUT_HANDLE, BatchUsage());
         return kBatchDone;
     }
-    C_BatchFront front(options.yes_to_all, options.jobs, &g_abort);
+    // The built-in copier hands several copies over at once: a line as each finishes.
+    C_BatchFront front(options.yes_to_all, options.settings.copy_builtin ? kMaxJobs : options.jobs,
+                       &g_abort);
     if (options.list_only) {
         return ListBatchPlan(options.settings, front, [](std::wstring const& line) {
             return C_BatchFront::Write(STD_OUTPUT_HANDLE, (line + L"\n").c_str());

@@ -5,6 +5,8 @@
 #include "app/CopyPlan.h"
 #include "app/CopyRun.h"
 
+#include <sddl.h>
+
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -412,7 +414,8 @@ TEST(BatchEndToEnd, ProfilesInTodaysEncodingsAndTheNumberOptions) {
                          Bad{"dir_start=-1", L"開始番号が不正です。", 1},
                          Bad{"dir_start=1000000000", L"開始番号が不正です。", 1},
                          Bad{"dir_width=10", L"桁数が不正です。", 1},
-                         Bad{"dir_tree_only=2", L"dir_tree_only=2", 1}}) {
+                         Bad{"dir_tree_only=2", L"dir_tree_only=2", 1},
+                         Bad{"copy_builtin=x", L"copy_builtin=x", 1}}) {
         ASSERT_TRUE(WriteBytes(profile, std::string(b.line) + "\r\n"));
         BatchResult bad = RunBatchExe(t.Args(L"/p \"" + profile + L"\" /l"));
         EXPECT_EQ(b.exit, bad.exit_code) << b.line;
@@ -687,5 +690,233 @@ TEST(BatchEndToEnd, LinkedAndDeepSourcesAreCopiedWholeOrFailWithTheirReason) {
         std::wstring failed = L"コピーに失敗しました: " + t.out + name;
         EXPECT_EQ(Has(deep.err, failed + L"\n"), false) << Utf8(deep.err);
         EXPECT_EQ(Has(deep.err, failed), Has(deep.err, failed + L" (")) << Utf8(deep.err);
+    }
+}
+
+namespace {
+
+// One entry a copy must hold, as the built-in copier and Wine's own xcopy both make it.
+struct Expected {
+    wchar_t const* path; // below the copy
+    int size;            // -1: a folder
+    DWORD attributes;    // of kCheckedAttributes
+    bool timed;          // its last-write time is the source's (files; folders are new)
+};
+constexpr DWORD kCheckedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY |
+                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+// Read-only is cleared as xcopy clears it without /K; hidden stays.
+const Expected kExpectedCopy[] = {
+    {L"a.txt", 7, 0, true},
+    {L"sub", -1, FILE_ATTRIBUTE_DIRECTORY, false},
+    {L"sub\\b.txt", 1, 0, true},
+    {L"empty", -1, FILE_ATTRIBUTE_DIRECTORY, false},
+    {L"隠し.txt", 3, FILE_ATTRIBUTE_HIDDEN, true},
+    {L"読取専用.txt", 2, 0, true},
+    {L"日本語フォルダ", -1, FILE_ATTRIBUTE_DIRECTORY, false},
+    {L"日本語フォルダ\\写真.jpg", 5, 0, true},
+    {L"日本語フォルダ\\空", -1, FILE_ATTRIBUTE_DIRECTORY, false},
+};
+const FILETIME kSourceTime = {0x12345600u, 0x01D00000u}; // a time in 2014
+
+// The tree of kExpectedCopy, file times set to kSourceTime.
+struct ExpectedTree : Tree {
+    ExpectedTree() {
+        CreateDirectoryW((source + L"\\日本語フォルダ").c_str(), nullptr);
+        CreateDirectoryW((source + L"\\日本語フォルダ\\空").c_str(), nullptr);
+        WriteBytes(source + L"\\隠し.txt", "hid");
+        WriteBytes(source + L"\\読取専用.txt", "ro");
+        WriteBytes(source + L"\\日本語フォルダ\\写真.jpg", "photo");
+        for (Expected const& e : kExpectedCopy) {
+            if (e.size >= 0) {
+                HANDLE h = CreateFileW((source + L"\\" + e.path).c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+                SetFileTime(h, nullptr, nullptr, &kSourceTime);
+                CloseHandle(h);
+            }
+        }
+        SetFileAttributesW((source + L"\\隠し.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        SetFileAttributesW((source + L"\\読取専用.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    ~ExpectedTree() { SetFileAttributesW((source + L"\\読取専用.txt").c_str(), 0); }
+};
+
+// What copy lacks of kExpectedCopy, or holds besides it; empty when it is that table.
+std::string Unlike(std::wstring const& copy) {
+    std::string faults;
+    for (Expected const& e : kExpectedCopy) {
+        WIN32_FILE_ATTRIBUTE_DATA d = {};
+        std::string name = Utf8(e.path);
+        if (!GetFileAttributesExW((copy + L"\\" + e.path).c_str(), GetFileExInfoStandard, &d)) {
+            faults += name + " missing; ";
+            continue;
+        }
+        if ((d.dwFileAttributes & kCheckedAttributes) != e.attributes) {
+            faults += name + " attributes " + std::to_string(d.dwFileAttributes) + "; ";
+        }
+        if (e.size >= 0 && d.nFileSizeLow != static_cast<DWORD>(e.size)) {
+            faults += name + " size; ";
+        }
+        if (e.timed && CompareFileTime(&d.ftLastWriteTime, &kSourceTime) != 0) {
+            faults += name + " time; ";
+        }
+    }
+    // Nothing more: the table is the whole tree (three entries at the top, two in each folder).
+    for (auto const& folder : {std::make_pair(L"", 6), std::make_pair(L"\\日本語フォルダ", 2),
+                               std::make_pair(L"\\sub", 1)}) {
+        int entries = 0;
+        WIN32_FIND_DATAW f;
+        HANDLE h = FindFirstFileW((copy + folder.first + L"\\*").c_str(), &f);
+        for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f)) {
+            entries += wcscmp(f.cFileName, L".") != 0 && wcscmp(f.cFileName, L"..") != 0;
+        }
+        if (h != INVALID_HANDLE_VALUE) {
+            FindClose(h);
+        }
+        if (entries != folder.second) {
+            faults += Utf8(folder.first) + " holds " + std::to_string(entries) + "; ";
+        }
+    }
+    return faults;
+}
+
+std::wstring SecurityText(std::wstring const& path) {
+    const SECURITY_INFORMATION what =
+        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD need = 0;
+    GetFileSecurityW(path.c_str(), what, nullptr, 0, &need);
+    std::vector<BYTE> sd(need ? need : 1);
+    wchar_t* text = nullptr;
+    if (!need || !GetFileSecurityW(path.c_str(), what, sd.data(), need, &need) ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorW(sd.data(), SDDL_REVISION_1, what,
+                                                              &text, nullptr)) {
+        return L"<unreadable>";
+    }
+    std::wstring out = text;
+    LocalFree(text);
+    return out;
+}
+
+// Access for the owner and the system only (the default lets everyone read).
+bool MakePrivate(std::wstring const& path) {
+    HANDLE token = nullptr;
+    BYTE user[256];
+    DWORD size = 0;
+    wchar_t* sid = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return false;
+    }
+    bool ok = GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
+              ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+    CloseHandle(token);
+    if (!ok) {
+        return false;
+    }
+    std::wstring sddl = L"D:P(A;;FA;;;SY)(A;;FA;;;" + std::wstring(sid) + L")";
+    LocalFree(sid);
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ok = ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &sd,
+                                                              nullptr) &&
+         SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, sd);
+    LocalFree(sd);
+    return ok;
+}
+
+} // namespace
+
+TEST(BatchEndToEnd, TheBuiltInCopierMakesWhatWinesOwnXcopyMakes) {
+    ExpectedTree t;
+    ASSERT_TRUE(MakePrivate(t.source + L"\\a.txt"));
+    const std::wstring secret = SecurityText(t.source + L"\\a.txt");
+    ASSERT_EQ(std::wstring::npos, secret.find(L";;;WD)")) << Utf8(secret);
+    BatchResult r = RunBatchExe(t.Args(L"/c 1 /n 3 /j 2 /o 1 /y"));
+    EXPECT_EQ(0, r.exit_code) << Utf8(r.err);
+    EXPECT_TRUE(Has(r.out, L"[3/3] ")) << Utf8(r.out);
+    EXPECT_EQ("photo1\r\nphoto2\r\nphoto3\r\n", ReadBytes(t.out + L"\\photo\\outinfo.txt"));
+    for (wchar_t const* name : {L"\\photo1", L"\\photo2", L"\\photo3"}) {
+        std::wstring copy = t.out + L"\\photo" + name;
+        EXPECT_EQ("", Unlike(copy)) << Utf8(name);
+        EXPECT_EQ(secret, SecurityText(copy + L"\\a.txt")) << "a private file stays private";
+    }
+    // Wine's own xcopy, which nobody here wrote, makes the same table (it refuses /O). The
+    // prefix runs ours for "xcopy.exe", and Wine's override variable does not reach a child of
+    // a Wine process: Wine's file is run under a name of its own.
+    std::wstring wines = t.dir / L"winexcopy.exe";
+    ASSERT_TRUE(CopyFileW(L"Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\x86_64-windows\\xcopy.exe",
+                          wines.c_str(), FALSE));
+    BatchResult wine =
+        RunBatchExe(L"/E /C /H /Y \"" + t.source + L"\" \"" + (t.dir / L"wine") + L"\\\"",
+                    std::string(), std::wstring(), 120000, nullptr, wines);
+    BatchResult refused = RunBatchExe(L"/E /O \"" + t.source + L"\" \"" + (t.dir / L"o") + L"\\\"",
+                                      std::string(), std::wstring(), 120000, nullptr, wines);
+    EXPECT_EQ(4, refused.exit_code) << "not Wine's own xcopy";
+    EXPECT_EQ(0, wine.exit_code) << Utf8(wine.err);
+    EXPECT_EQ("", Unlike(t.dir / L"wine"));
+    // Folders only.
+    BatchResult tree = RunBatchExe(t.Args(L"/c 1 /e 1 /n 1 /k 1 /y"));
+    EXPECT_EQ(0, tree.exit_code) << Utf8(tree.err);
+    std::wstring copy = t.out + L"\\photo\\photoa";
+    EXPECT_TRUE(IsDir(copy + L"\\日本語フォルダ\\空") && IsDir(copy + L"\\empty"));
+    EXPECT_FALSE(IsFile(copy + L"\\a.txt") || IsFile(copy + L"\\日本語フォルダ\\写真.jpg"));
+    for (wchar_t const* bad : {L"/c 2", L"/c x"}) {
+        EXPECT_EQ(1, RunBatchExe(t.Args(std::wstring(bad) + L" /y")).exit_code) << Utf8(bad);
+    }
+}
+
+TEST(BatchEndToEnd, TheBuiltInCopierFailsEveryCopyOfALockedFileByItsName) {
+    Tree t;
+    WriteBytes(t.source + L"\\locked.txt", "held");
+    HANDLE held = CreateFileW((t.source + L"\\locked.txt").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    BatchResult r = RunBatchExe(t.Args(L"/c 1 /n 3 /y"));
+    CloseHandle(held);
+    EXPECT_EQ(3, r.exit_code) << Utf8(r.err);
+    for (wchar_t const* name : {L"photo1", L"photo2", L"photo3"}) {
+        EXPECT_TRUE(Has(r.err, L"コピーに失敗しました: " + t.out + L"\\photo\\" + name +
+                                   L" (コピーできませんでした: locked.txt (エラー 32))"))
+            << Utf8(r.err);
+        EXPECT_TRUE(t.IsCopy(name)) << Utf8(name);
+    }
+    EXPECT_TRUE(Has(r.err, L"3 個のコピーに失敗しました。")) << Utf8(r.err);
+}
+
+TEST(BatchEndToEnd, CtrlCStopsTheBuiltInCopierWithoutAPartialFile) {
+    Tree t;
+    AddManyFiles(t.source + L"\\many", 100);
+    std::string big(48 << 20, '\0');
+    for (size_t i = 0; i < big.size(); ++i) {
+        big[i] = static_cast<char>(i * 7 / 4096);
+    }
+    WriteBytes(t.source + L"\\big.bin", big);
+    // Ctrl+C once the first copy's big.bin is being written.
+    std::wstring first = t.out + L"\\photo\\photo1\\big.bin";
+    BatchResult r = RunBatchExe(t.Args(L"/c 1 /j 4 /n 40 /o 1 /y"), std::string(), L"[Y/N] Y",
+                                120000, [&first](DWORD batch) {
+                                    Eventually([&] { return IsFile(first); });
+                                    FreeConsole();
+                                    if (AttachConsole(batch)) {
+                                        SetConsoleCtrlHandler(nullptr, TRUE);
+                                        GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+                                        FreeConsole();
+                                    }
+                                });
+    EXPECT_EQ(2, r.exit_code) << Utf8(r.err);
+    EXPECT_TRUE(Has(r.err, L"中止しました。"));
+    // Every file that is there is whole; no folder without its line.
+    int lines = 0;
+    for (char c : ReadBytes(t.out + L"\\photo\\outinfo.txt")) {
+        lines += c == '\n';
+    }
+    EXPECT_LT(lines, 40);
+    EXPECT_LE(CountDirs(t.out + L"\\photo"), lines);
+    for (int i = 1; i <= lines; ++i) {
+        std::wstring copy = t.out + L"\\photo\\photo" + std::to_wstring(i);
+        std::string copied;
+        EXPECT_TRUE(!ReadBytes(copy + L"\\big.bin", &copied) || copied == big)
+            << i << ": a partial big.bin of " << copied.size() << " bytes";
+        for (int k = 0; k < 100; ++k) {
+            std::wstring file = copy + L"\\many\\many" + std::to_wstring(k) + L".bin";
+            EXPECT_TRUE(!IsFile(file) || ReadBytes(file) == std::string(4096, 'k')) << i;
+        }
     }
 }

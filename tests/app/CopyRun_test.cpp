@@ -334,6 +334,17 @@ TEST(CopyRun, QuestionsDecideAndTheRecordIsFilled) {
     EXPECT_EQ(std::wstring(src), state->src_dir.GetString());
     EXPECT_EQ(dir / L"out\\photo", state->dest_dir.GetString());
     EXPECT_TRUE(batch_test::IsFile(dir / L"out\\photo\\outinfo.txt"));
+    // One xcopy at a time by default; the built-in copier's writers are the cores, at most 8.
+    EXPECT_FALSE(state->builtin);
+    EXPECT_EQ(1, state->jobs);
+    s.copy_builtin = true;
+    RecordingFront again; // run, outinfo.txt written over, 100 copies
+    again.answers = {true, true, true};
+    ktora::common::Pointer<CopyState> builtin = PrepareCopyRun(s, again);
+    ASSERT_FALSE(builtin.IsNull());
+    EXPECT_TRUE(builtin->builtin);
+    DWORD cores = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+    EXPECT_EQ(static_cast<int>(cores < 8 ? cores : 8), builtin->jobs);
 
     // An abort before the first copy: no copy, no completion, nothing told.
     std::atomic<int> abort(1);
@@ -473,9 +484,11 @@ TEST(Profile, LoadingFollowsTheDialogsRules) {
     s.start = 7;
     s.width = 2;
     s.tree_only = true;
+    s.copy_builtin = true;
     ASSERT_TRUE(
         batch_test::WriteBytes(path, "dir_cat1=\r\ndir_rule=5\r\ndir_type=2\r\nmake_count=0\r\n"
                                      "dir_start=-5\r\ndir_width=10\r\ndir_tree_only=2\r\n"
+                                     "copy_builtin=yes\r\n"
                                      "txt_front=" +
                                          batch_test::Sjis(L"前") + "\r\n"));
     ProfileValues v;
@@ -491,6 +504,7 @@ TEST(Profile, LoadingFollowsTheDialogsRules) {
     EXPECT_EQ(7, s.start);
     EXPECT_EQ(2, s.width);
     EXPECT_TRUE(s.tree_only);
+    EXPECT_TRUE(s.copy_builtin);
     EXPECT_TRUE(s.start_valid && s.width_valid);
     EXPECT_EQ(1u, v.ignored.size()); // make_count=0
 }
@@ -555,8 +569,20 @@ TEST(Batch, CountTextAndOptions) {
     }
 
     // Options after a non-option entry still count; upper case works; /p applies first.
-    std::vector<std::wstring> words = {
-        L"kasumido-batch", L"/D", L"d", L"/1", L"t1", L"/o", L"1", L"/k", L"1", L"/y", L"/s", L"s"};
+    std::vector<std::wstring> words = {L"kasumido-batch",
+                                       L"/D",
+                                       L"d",
+                                       L"/1",
+                                       L"t1",
+                                       L"/o",
+                                       L"1",
+                                       L"/k",
+                                       L"1",
+                                       L"/y",
+                                       L"/s",
+                                       L"s",
+                                       L"/C",
+                                       L"1"};
     std::vector<wchar_t*> argv;
     for (std::wstring& w : words) {
         argv.push_back(&w[0]);
@@ -571,6 +597,8 @@ TEST(Batch, CountTextAndOptions) {
     EXPECT_EQ(1, o.settings.counter_kind);
     EXPECT_TRUE(o.yes_to_all);
     EXPECT_EQ(1, o.settings.count); // the dialog's start value
+    EXPECT_TRUE(o.settings.copy_builtin);
+    EXPECT_EQ(0, o.jobs); // the copier's default
     // ":" names no option although the letter list holds it.
     std::vector<std::wstring> colon = {L"kasumido-batch", L"/:", L"/y"};
     std::vector<wchar_t*> colonArgv = {&colon[0][0], &colon[1][0], &colon[2][0]};

@@ -70,6 +70,7 @@ const ControlWant kTemplate[] = {
     {1034, L"Static", L"桁数", 360, 125, 17, 8, kLabel},
     {1035, L"Edit", L"", 379, 122, 20, 13, kEdit, L"桁数"},
     {1036, L"Button", L"フォルダ構成のみ", 102, 137, 110, 10, kCheck},
+    {1040, L"Button", L"内蔵コピー（高速）", 220, 137, 110, 10, kCheck},
     {1030, L"Static", L"", 16, 272, 334, 9, kLabel | SS_NOPREFIX | SS_ENDELLIPSIS},
     {1031, L"Static", L"", 16, 282, 334, 9, kLabel | SS_NOPREFIX | SS_ENDELLIPSIS},
 };
@@ -106,6 +107,7 @@ static_assert(IDC_DIR_START == 1033, "IDC_DIR_START is not the template's contro
 static_assert(IDC_DIR_WIDTH_LABEL == 1034, "IDC_DIR_WIDTH_LABEL is not the template's control");
 static_assert(IDC_DIR_WIDTH == 1035, "IDC_DIR_WIDTH is not the template's control");
 static_assert(IDC_TREE_ONLY == 1036, "IDC_TREE_ONLY is not the template's control");
+static_assert(IDC_COPY_BUILTIN == 1040, "IDC_COPY_BUILTIN is not the template's control");
 
 void CheckStyle(ControlWant const& want, HWND hwnd) {
     LONG style = GetWindowLongW(hwnd, GWL_STYLE);
@@ -132,7 +134,8 @@ void CheckStyle(ControlWant const& want, HWND hwnd) {
     } else if (want.id == IDC_START) {
         require((style & 0x0F) == BS_DEFPUSHBUTTON, "default push button");
         require(style & WS_TABSTOP, "tab stop");
-    } else if (want.id == IDC_TXT_ENABLE || want.id == IDC_TREE_ONLY) {
+    } else if (want.id == IDC_TXT_ENABLE || want.id == IDC_TREE_ONLY ||
+               want.id == IDC_COPY_BUILTIN) {
         require((style & 0x0F) == BS_AUTOCHECKBOX, "automatic check box");
         require(style & WS_TABSTOP, "tab stop");
     } else if (want.id == -1) {
@@ -177,7 +180,7 @@ void CheckResources() {
         Take<DWORD>(p);                    // help ID
         Take<DWORD>(p);                    // extended style
         CHECK_EQ_I(0x80C800C8, Take<DWORD>(p));
-        CHECK_EQ_I(39, Take<WORD>(p)); // controls
+        CHECK_EQ_I(40, Take<WORD>(p)); // controls
         CHECK_EQ_I(0, Take<short>(p));
         CHECK_EQ_I(0, Take<short>(p));
         CHECK_EQ_I(423, Take<short>(p));
@@ -318,7 +321,7 @@ void ScenarioDialog() {
         zOrder.push_back(child);
     }
     const size_t rows = sizeof C_App::kReadingOrder / sizeof C_App::kReadingOrder[0];
-    CHECK_EQ_I(39, static_cast<long long>(zOrder.size()));
+    CHECK_EQ_I(40, static_cast<long long>(zOrder.size()));
     CHECK_EQ_I(static_cast<long long>(rows), static_cast<long long>(zOrder.size()));
     for (size_t index = 0; index < zOrder.size(); ++index) {
         HWND child = zOrder[index];
