@@ -1,5 +1,6 @@
 #include "app/C_App.h"
 
+#include <commdlg.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <shobjidl.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "app/CopyPlan.h"
+#include "app/NameList.h"
 #include "app/NamingRules.h"
 #include "app/CopyMessages.h"
 #include "app/CopyRun.h"
@@ -250,6 +252,11 @@ LRESULT C_App::WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM& lParam
 
 void C_App::OnCommand(int id, int code) {
     if (code == EN_CHANGE || code == CBN_SELCHANGE) {
+        // A names file chosen, typed or loaded, or the list kind chosen: the count is the list's.
+        if ((id == IDC_NAME_LIST && code == EN_CHANGE) ||
+            (id == IDC_DIR_TYPE && code == CBN_SELCHANGE)) {
+            FillCountFromList();
+        }
         UpdatePreview();
         return;
     }
@@ -270,6 +277,9 @@ void C_App::OnCommand(int id, int code) {
         }
         break;
     }
+    case IDC_BROWSE_NAME_LIST:
+        BrowseNameList();
+        break;
     case IDC_TXT_ENABLE:
         EnableTextGroup(IsDlgButtonChecked(m_hDialog, IDC_TXT_ENABLE) == BST_CHECKED);
         UpdatePreview();
@@ -287,7 +297,7 @@ void C_App::OnDropFiles(HDROP drop) {
     POINT at = {};
     DragQueryPoint(drop, &at);
     int target = 0;
-    for (int id : {IDC_SRC, IDC_DEST}) {
+    for (int id : {IDC_SRC, IDC_DEST, IDC_NAME_LIST}) {
         RECT r = {};
         HWND edit = GetDlgItem(m_hDialog, id);
         GetWindowRect(edit, &r);
@@ -304,7 +314,10 @@ void C_App::OnDropFiles(HDROP drop) {
         std::vector<wchar_t> name(length + 1, L'\0');
         DragQueryFileW(drop, i, name.data(), length + 1);
         DWORD attributes = GetFileAttributesW(name.data());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // The names edit takes a file, the folder edits a folder.
+        const bool wantFolder = target != IDC_NAME_LIST;
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == wantFolder) {
             folder = name.data();
         }
     }
@@ -313,7 +326,50 @@ void C_App::OnDropFiles(HDROP drop) {
         MessageBeep(MB_ICONWARNING);
         return;
     }
+    if (target == IDC_NAME_LIST) {
+        SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL, kCounterKindList, 0);
+    }
     SetDlgItemTextW(m_hDialog, target, folder.GetString());
+}
+
+void C_App::BrowseNameList() {
+    // Owned by the dialog, which waits while it is open. The current folder stays where it is:
+    // profiles and relative paths are taken from it.
+    std::vector<wchar_t> file(32768, L'\0');
+    std::wstring typed = ReadItemText(IDC_NAME_LIST).GetString();
+    if (typed.size() < file.size()) {
+        std::copy(typed.begin(), typed.end(), file.begin());
+    }
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = m_hDialog;
+    ofn.lpstrFilter = L"テキスト (*.txt)\0*.txt\0すべてのファイル (*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = L"名前リスト";
+    ofn.lpstrDefExt = L"txt";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&ofn)) {
+        return; // cancelled: the edit keeps what it had
+    }
+    SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL, kCounterKindList, 0);
+    SetDlgItemTextW(m_hDialog, IDC_NAME_LIST, file.data());
+}
+
+void C_App::FillCountFromList() {
+    if (SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_GETCURSEL, 0, 0) != kCounterKindList) {
+        return;
+    }
+    m_nameList = NameList::Load(ReadItemText(IDC_NAME_LIST), m_nameList);
+    // A list with a fault still has its count; one that cannot be read leaves the edit alone.
+    if (m_nameList->Error() != NameListError::kUnreadable &&
+        m_nameList->Error() != NameListError::kEmpty) {
+        int shown = 0;
+        if (!(ParseCountText(ReadItemText(IDC_COUNT), &shown) && shown == m_nameList->Count())) {
+            SetDlgItemInt(m_hDialog, IDC_COUNT, static_cast<UINT>(m_nameList->Count()), FALSE);
+        }
+    }
 }
 
 void C_App::EnableTextGroup(BOOL enable) {
@@ -353,6 +409,8 @@ CopySettings C_App::ReadSettings() const {
     }
     s.text_output = IsDlgButtonChecked(m_hDialog, IDC_TXT_ENABLE) == BST_CHECKED;
     s.tree_only = IsDlgButtonChecked(m_hDialog, IDC_TREE_ONLY) == BST_CHECKED;
+    s.name_list = ReadItemText(IDC_NAME_LIST);
+    s.loaded_list = m_nameList;
     return s;
 }
 
@@ -372,6 +430,9 @@ void C_App::ShowSettings(CopySettings const& s) {
     CheckDlgButton(m_hDialog, IDC_TXT_ENABLE, s.text_output ? BST_CHECKED : BST_UNCHECKED);
     EnableTextGroup(s.text_output ? TRUE : FALSE);
     CheckDlgButton(m_hDialog, IDC_TREE_ONLY, s.tree_only ? BST_CHECKED : BST_UNCHECKED);
+    if (s.name_list != ReadItemText(IDC_NAME_LIST)) {
+        SetDlgItemTextW(m_hDialog, IDC_NAME_LIST, s.name_list.GetString());
+    }
     // A value that is no number stays as it was typed: the run refuses it with its message.
     struct NumberControl {
         bool valid;
@@ -397,8 +458,11 @@ void C_App::UpdatePreview() {
     C_WString line;
     if (!settings.source.Empty()) {
         CopyPlan plan = MakeCopyPlan(settings, PlanDepth::kPreview);
+        if (plan.name_list) {
+            m_nameList = plan.name_list;
+        }
         if (plan.IsRefused()) {
-            names = RefusalText(plan.refusal);
+            names = RefusalMessage(plan);
         } else {
             names = plan.FolderName(0);
             if (plan.count > 1) {
@@ -462,6 +526,10 @@ void C_App::LoadProfile() {
     CopySettings settings = ReadSettings();
     ApplyProfile(values, &settings);
     ShowSettings(settings);
+    // After the profile's count: a names file's count wins.
+    if (settings.count_from_list) {
+        FillCountFromList();
+    }
     UpdatePreview();
 }
 
@@ -498,7 +566,11 @@ void C_App::OnStart() {
         // The record and the function object are handed over before the thread starts, and
         // this thread lets go of its references first: their counts are never changed by two
         // threads at once.
-        Pointer<CopyState> state = PrepareCopyRun(MakeCopyPlan(ReadSettings()), *this);
+        CopyPlan plan = MakeCopyPlan(ReadSettings());
+        if (plan.name_list) {
+            m_nameList = plan.name_list;
+        }
+        Pointer<CopyState> state = PrepareCopyRun(plan, *this);
         if (state.Get() == nullptr) {
             return; // refused (its message told) or answered No
         }

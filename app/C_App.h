@@ -73,8 +73,10 @@ public:
         {IDC_DIR_WIDTH_LABEL},
         {IDC_DIR_WIDTH},
         {IDC_TREE_ONLY},
-        // Here come the built-in copier's check box (right of フォルダ構成のみ), then the name
-        // list's label, edit and 参照.
+        // Here comes the built-in copier's check box (right of フォルダ構成のみ).
+        {IDC_NAME_LIST_LABEL},
+        {IDC_NAME_LIST},
+        {IDC_BROWSE_NAME_LIST},
         {-1, L"生成テキストの出力文字設定"},
         {IDC_TXT_ENABLE},
         {IDC_TXT_CAT1_LABEL},
@@ -110,6 +112,8 @@ private:
     void OnCommand(int id, int code);
     void OnStart();
     void OnDropFiles(HDROP drop);
+    void BrowseNameList();
+    void FillCountFromList();
     void OnProgress(CopyProgress const& progress, bool finished);
     void EndProgress();
     void UpdatePreview();
@@ -134,4 +138,6 @@ private:
     bool m_bRunFailed; // a copy of the current run failed: the taskbar shows the error state
     // The folder the profile list was filled from; loading reads the same one.
     ktora::C_WString m_profileFolder;
+    // The names file as read last: previews read it again only when it changed.
+    std::shared_ptr<NameList const> m_nameList;
 };

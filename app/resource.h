@@ -35,3 +35,6 @@
 #define IDC_DIR_WIDTH_LABEL 1034
 #define IDC_DIR_WIDTH 1035 // digits of the sequence number
 #define IDC_TREE_ONLY 1036 // copy the folder structure alone
+#define IDC_NAME_LIST_LABEL 1040
+#define IDC_NAME_LIST 1041        // the names file of the list counter
+#define IDC_BROWSE_NAME_LIST 1042 // choose it
