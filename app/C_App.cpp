@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 #include <shobjidl.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -350,8 +351,16 @@ void C_App::BrowseNameList() {
     ofn.lpstrTitle = L"名前リスト";
     ofn.lpstrDefExt = L"txt";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&ofn)) {
-        return; // cancelled: the edit keeps what it had
+    // Loaded when first asked for, from the system folder: the common dialogs would otherwise
+    // load their controls at start-up, before anything needs them.
+    HMODULE dialogs = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    using OpenFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+    FARPROC found = dialogs != nullptr ? GetProcAddress(dialogs, "GetOpenFileNameW") : nullptr;
+    OpenFunction open = nullptr;
+    static_assert(sizeof found == sizeof open, "function pointers");
+    std::memcpy(&open, &found, sizeof open);
+    if (open == nullptr || !open(&ofn)) {
+        return; // cancelled: the edit keeps what it had (the library stays for the next time)
     }
     SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL, kCounterKindList, 0);
     SetDlgItemTextW(m_hDialog, IDC_NAME_LIST, file.data());
