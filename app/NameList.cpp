@@ -120,9 +120,9 @@ void NameList::Parse(std::wstring const& text) {
     }
     std::vector<C_WString> const& names = m_names;
     std::sort(m_sorted.begin(), m_sorted.end(), [&names](int a, int b) {
-        int order = CompareNoCase(names[static_cast<size_t>(a)],
-                                  names[static_cast<size_t>(b)].GetString(),
-                                  names[static_cast<size_t>(b)].Length());
+        int order =
+            CompareNoCase(names[static_cast<size_t>(a)], names[static_cast<size_t>(b)].GetString(),
+                          names[static_cast<size_t>(b)].Length());
         return order == CSTR_LESS_THAN || (order == CSTR_EQUAL && a < b);
     });
     // The first line, in file order, that repeats an earlier name.

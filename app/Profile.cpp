@@ -220,8 +220,8 @@ bool ReadSettingsText(C_WString const& path, unsigned long long maxBytes, std::w
     if (bytes.empty()) {
         return true;
     }
-    int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                    nullptr, 0);
+    int units =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     if (units <= 0) {
         return false;
     }

@@ -477,7 +477,7 @@ TEST(CopyPlan, NamesFromAList) {
     struct Row {
         std::wstring text;
         int rule;
-        int count; // 0: the list's
+        int count;             // 0: the list's
         std::wstring expected; // first | last name, or the refusal
         Encoding encoding = kUtf8;
         wchar_t const* source = L"photo";
@@ -517,8 +517,8 @@ TEST(CopyPlan, NamesFromAList) {
         switch (row.encoding) {
         case kUtf8:
         case kUtf8Mark: {
-            int n = WideCharToMultiByte(CP_UTF8, 0, row.text.c_str(), -1, nullptr, 0, nullptr,
-                                        nullptr);
+            int n =
+                WideCharToMultiByte(CP_UTF8, 0, row.text.c_str(), -1, nullptr, 0, nullptr, nullptr);
             bytes.assign(static_cast<size_t>(n), '\0');
             WideCharToMultiByte(CP_UTF8, 0, row.text.c_str(), -1, &bytes[0], n, nullptr, nullptr);
             bytes.pop_back();
@@ -547,8 +547,8 @@ TEST(CopyPlan, NamesFromAList) {
         s.start_valid = false; // ignored with a list
         CopyPlan plan = MakeCopyPlan(s);
         std::wstring got = plan.IsRefused() ? std::wstring(RefusalMessage(plan).GetString())
-                                            : std::wstring(plan.FolderName(0).GetString()) +
-                                                  L"|" + plan.FolderName(plan.count - 1).GetString();
+                                            : std::wstring(plan.FolderName(0).GetString()) + L"|" +
+                                                  plan.FolderName(plan.count - 1).GetString();
         EXPECT_EQ(row.expected, got) << batch_test::Sjis(row.text);
     }
     CopySettings s = PhotoSettings(dir, 0);
