@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <utility>
 
 #include "app/CopyPaths.h"
 #include "app/Profile.h"
@@ -18,25 +20,30 @@ bool IsBlank(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\u3000';
 }
 
-int CompareNoCase(C_WString const& a, wchar_t const* b, int bLength) {
-    return CompareStringOrdinal(a.GetString(), a.Length(), b, bLength, TRUE);
-}
-
-int StemLength(std::wstring const& name) {
-    size_t end = name.find(L'.');
-    end = end == std::wstring::npos ? name.size() : end;
+int StemLength(wchar_t const* name, int length) {
+    int end = 0;
+    while (end < length && name[end] != L'.') {
+        ++end;
+    }
     while (end > 0 && name[end - 1] == L' ') {
         --end;
     }
-    return static_cast<int>(end);
+    return end;
 }
 
-bool IsUsableListedName(std::wstring const& name) {
-    if (name.find_first_of(L"\\/\t") != std::wstring::npos) {
-        return false; // one folder name, never a path
+// One folder name, never a path; the device rule only where a device name could be.
+bool IsUsableListedName(wchar_t const* name, int length, int stem) {
+    if (length > kMaxNameUnits || HasBadNameCharacter(name, length) || name[length - 1] == L'.' ||
+        name[length - 1] == L' ') {
+        return false;
     }
-    C_WString text(name.c_str());
-    return IsUsableCopyName(text) && !HasTrailingDotPart(text);
+    for (int i = 0; i < length; ++i) {
+        if (name[i] == L'\\' || name[i] == L'/') {
+            return false;
+        }
+    }
+    return stem > kLongestDeviceStem ||
+           IsUsableCopyName(C_WString(std::wstring(name, static_cast<size_t>(length)).c_str()));
 }
 
 } // namespace
@@ -64,81 +71,91 @@ std::shared_ptr<NameList const> NameList::Load(C_WString const& path,
         !ReadSettingsText(path, kMaxBytes, &text, &list->m_size, &list->m_written)) {
         return list;
     }
-    list->Parse(text);
+    list->Parse(std::move(text));
     return list;
 }
 
 std::shared_ptr<NameList const> NameList::FromText(std::wstring const& text) {
     auto list = std::make_shared<NameList>();
-    list->Parse(text);
+    list->Parse(std::move(text));
     return list;
 }
 
-void NameList::Parse(std::wstring const& text) {
+void NameList::Parse(std::wstring text) {
     m_error = NameListError::kNone;
+    m_text = std::move(text);
     int badLine = 0;
     int line = 0;
     size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of(L"\r\n", start);
+    while (start < m_text.size()) {
+        size_t end = m_text.find_first_of(L"\r\n", start);
         if (end == std::wstring::npos) {
-            end = text.size();
+            end = m_text.size();
         }
         ++line;
         size_t first = start;
         size_t last = end;
-        while (first < last && IsBlank(text[first])) {
+        while (first < last && IsBlank(m_text[first])) {
             ++first;
         }
-        while (last > first && IsBlank(text[last - 1])) {
+        while (last > first && IsBlank(m_text[last - 1])) {
             --last;
         }
-        start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
-        if (first == last || text[first] == L'#') {
+        start = end + (m_text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
+        if (first == last || m_text[first] == L'#') {
             continue;
         }
-        std::wstring name = text.substr(first, last - first);
-        if (badLine == 0 && !IsUsableListedName(name)) {
+        wchar_t const* name = m_text.c_str() + first;
+        int length = static_cast<int>(last - first);
+        int stem = StemLength(name, length);
+        if (badLine == 0 && !IsUsableListedName(name, length, stem)) {
             badLine = line;
         }
-        int stem = StemLength(name);
         if (stem <= kLongestDeviceStem) {
-            m_stems.emplace_back(stem, static_cast<int>(m_names.size()));
+            m_stems.emplace_back(stem, static_cast<int>(m_at.size()));
         }
-        m_longest = std::max(m_longest, static_cast<int>(name.size()));
-        m_names.emplace_back(name.c_str());
+        m_longest = std::max(m_longest, length);
+        m_at.push_back(first);
+        m_length.push_back(length);
         m_lines.push_back(line);
     }
-    if (m_names.empty()) {
+    if (m_at.empty()) {
         m_error = NameListError::kEmpty;
         return;
     }
     std::sort(m_stems.begin(), m_stems.end());
-    m_sorted.resize(m_names.size());
+    m_sorted.resize(m_at.size());
     for (size_t i = 0; i < m_sorted.size(); ++i) {
         m_sorted[i] = static_cast<int>(i);
     }
-    std::vector<C_WString> const& names = m_names;
-    std::sort(m_sorted.begin(), m_sorted.end(), [&names](int a, int b) {
-        int order =
-            CompareNoCase(names[static_cast<size_t>(a)], names[static_cast<size_t>(b)].GetString(),
-                          names[static_cast<size_t>(b)].Length());
-        return order == CSTR_LESS_THAN || (order == CSTR_EQUAL && a < b);
+    // Sorting compares upper-case keys as plain units; equal neighbours are confirmed as
+    // Windows compares names.
+    m_keys = m_text;
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, m_text.c_str(),
+                      static_cast<int>(m_text.size()), &m_keys[0], static_cast<int>(m_keys.size()),
+                      nullptr, nullptr, 0) != static_cast<int>(m_text.size())) {
+        m_keys = m_text;
+    }
+    std::sort(m_sorted.begin(), m_sorted.end(), [this](int a, int b) {
+        int order = CompareKeys(a, m_keys.c_str() + m_at[static_cast<size_t>(b)], NameLength(b));
+        return order < 0 || (order == 0 && a < b);
     });
     // The first line, in file order, that repeats an earlier name.
     int repeat = -1;
     int original = -1;
     size_t group = 0; // where the run of equal names holding i began
     for (size_t i = 1; i < m_sorted.size(); ++i) {
-        C_WString const& previous = m_names[static_cast<size_t>(m_sorted[i - 1])];
-        C_WString const& name = m_names[static_cast<size_t>(m_sorted[i])];
-        if (CompareNoCase(previous, name.GetString(), name.Length()) != CSTR_EQUAL) {
+        int previous = m_sorted[i - 1];
+        int current = m_sorted[i];
+        if (!EqualNoCase(m_text.c_str() + m_at[static_cast<size_t>(previous)], NameLength(previous),
+                         m_text.c_str() + m_at[static_cast<size_t>(current)],
+                         NameLength(current))) {
             group = i;
             continue;
         }
         // Ties are ordered by index: the run's first is the earliest line.
-        if (repeat < 0 || m_sorted[i] < repeat) {
-            repeat = m_sorted[i];
+        if (repeat < 0 || current < repeat) {
+            repeat = current;
             original = m_sorted[group];
         }
     }
@@ -153,20 +170,32 @@ void NameList::Parse(std::wstring const& text) {
     }
 }
 
+C_WString NameList::Name(int index) const {
+    return C_WString(
+        m_text.substr(m_at[static_cast<size_t>(index)], static_cast<size_t>(NameLength(index)))
+            .c_str());
+}
+
+int NameList::CompareKeys(int index, wchar_t const* key, int length) const {
+    int own = NameLength(index);
+    int order = std::wmemcmp(m_keys.c_str() + m_at[static_cast<size_t>(index)], key,
+                             static_cast<size_t>(std::min(own, length)));
+    return order != 0 ? order : own - length;
+}
+
 int NameList::IndexOf(wchar_t const* text, int length) const {
-    size_t low = 0;
-    size_t high = m_sorted.size();
-    while (low < high) {
-        size_t mid = low + (high - low) / 2;
-        int order = CompareNoCase(m_names[static_cast<size_t>(m_sorted[mid])], text, length);
-        if (order == CSTR_EQUAL) {
-            return m_sorted[mid];
-        }
-        if (order == CSTR_LESS_THAN) {
-            low = mid + 1;
-        } else {
-            high = mid;
-        }
+    std::wstring key(text, static_cast<size_t>(length));
+    if (length > 0) {
+        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text, length, &key[0], length,
+                      nullptr, nullptr, 0);
+    }
+    auto at = std::lower_bound(m_sorted.begin(), m_sorted.end(), key,
+                               [this](int a, std::wstring const& k) {
+                                   return CompareKeys(a, k.c_str(), static_cast<int>(k.size())) < 0;
+                               });
+    if (at != m_sorted.end() && EqualNoCase(m_text.c_str() + m_at[static_cast<size_t>(*at)],
+                                            NameLength(*at), text, length)) {
+        return *at;
     }
     return -1;
 }

@@ -39,9 +39,10 @@ public:
     int FirstLine() const { return m_firstLine; }
 
     ktora::C_WString const& Path() const { return m_path; }
-    int Count() const { return static_cast<int>(m_names.size()); }
+    int Count() const { return static_cast<int>(m_at.size()); }
     // Name index (from 0, below Count()), in file order.
-    ktora::C_WString const& Name(int index) const { return m_names[static_cast<size_t>(index)]; }
+    ktora::C_WString Name(int index) const;
+    int NameLength(int index) const { return m_length[static_cast<size_t>(index)]; }
     // The longest name's length in UTF-16 units.
     int LongestLength() const { return m_longest; }
     // The index of the name equal to text (ignoring case, as Windows compares folder names), or
@@ -56,7 +57,9 @@ public:
     static std::shared_ptr<NameList const> FromText(std::wstring const& text);
 
 private:
-    void Parse(std::wstring const& text);
+    void Parse(std::wstring text);
+    // Orders name index's key against key (upper case), as units.
+    int CompareKeys(int index, wchar_t const* key, int length) const;
 
     ktora::C_WString m_path;
     unsigned long long m_size = 0;
@@ -65,8 +68,13 @@ private:
     int m_errorLine = 0;
     int m_firstLine = 0;
     int m_longest = 0;
-    std::vector<ktora::C_WString> m_names;
-    std::vector<int> m_lines;  // each name's line number
-    std::vector<int> m_sorted; // name indices ordered without regard to case, ties by index
+    // The names live in the text as read, and their keys at the same places in its upper-case
+    // copy: no string per name.
+    std::wstring m_text;
+    std::wstring m_keys;
+    std::vector<size_t> m_at;                 // where each name starts
+    std::vector<int> m_length;                // and its length
+    std::vector<int> m_lines;                 // each name's line number
+    std::vector<int> m_sorted;                // name indices ordered by key, ties by index
     std::vector<std::pair<int, int>> m_stems; // (stem length, index) of names with short stems
 };
