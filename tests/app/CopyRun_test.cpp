@@ -501,14 +501,14 @@ TEST(CopyPlan, NamesFromAList) {
          L"名前リストの 3 行目の名前は使えません。"},
         // The same name twice, without regard to case: the first line that repeats one.
         {L"Ann\nbob\nANN\n", 0, 0, L"名前リストの 3 行目が 1 行目と同じです。"},
-        {L"a\nb\nB\nA\n", 0, 0, L"名前リストの 3 行目が 2 行目と同じです。"},
+        {L"b\na\nA\nB\n", 0, 0, L"名前リストの 3 行目が 2 行目と同じです。"},
         {L"a\nb\nB\n::\n", 0, 0, L"名前リストの 3 行目が 2 行目と同じです。"},
         // A count that is not the number of names; no name; no file.
         {L"a\nb\nc\n", 0, 2, L"生成回数が名前リストの名前の数 (3) と違います。"},
         {L"# only a comment\n\n\u3000\n", 0, 0, L"名前リストに名前がありません。"},
         // Joined to the folder's name: a device ("co" + "m1") or a name too long, though
         // the last name is short.
-        {L"x\nm1\n", 0, 0, L"コピー先が認識できませんでした。", kUtf8, L"co"},
+        {L"x\nm1\ny\n", 0, 0, L"コピー先が認識できませんでした。", kUtf8, L"co"},
         {L"x\nm10\n", 0, 0, L"cox|com10", kUtf8, L"co"},
         {longName + L"\nb\n", 0, 0, L"フォルダ名が長すぎます。"},
     };
