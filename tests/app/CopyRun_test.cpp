@@ -341,6 +341,13 @@ TEST(Profile, LoadingFollowsTheDialogsRules) {
     EXPECT_TRUE(s.tree_only);
     EXPECT_TRUE(s.start_valid && s.width_valid);
     EXPECT_EQ(1u, v.ignored.size()); // make_count=0
+    // dir_list selects the list counter, after make_count: the list's count wins.
+    ASSERT_TRUE(batch_test::WriteBytes(path, "make_count=7\r\ndir_list=roster.txt\r\n"));
+    ASSERT_TRUE(ReadProfile(C_WString(path.c_str()), &v));
+    ApplyProfile(v, &s);
+    EXPECT_EQ(kCounterKindList, s.counter_kind);
+    EXPECT_EQ(std::wstring(L"roster.txt"), s.name_list.GetString());
+    EXPECT_TRUE(s.count_from_list);
 }
 
 TEST(Profile, BrokenFilesGiveValuesTheRunCanTake) {
