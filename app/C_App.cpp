@@ -1,14 +1,17 @@
 #include "app/C_App.h"
 
+#include <commdlg.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <shobjidl.h>
 
+#include <cstring>
 #include <string>
 #include <memory>
 #include <vector>
 
 #include "app/CopyPlan.h"
+#include "app/NameList.h"
 #include "app/NamingRules.h"
 #include "app/CopyMessages.h"
 #include "app/CopyRun.h"
@@ -318,6 +321,11 @@ LRESULT C_App::WndProc(HWND& hwnd, UINT& message, WPARAM& wParam, LPARAM& lParam
 
 void C_App::OnCommand(int id, int code) {
     if (code == EN_CHANGE || code == CBN_SELCHANGE) {
+        // A names file chosen, typed or loaded, or the list kind chosen: the count is the list's.
+        if ((id == IDC_NAME_LIST && code == EN_CHANGE) ||
+            (id == IDC_DIR_TYPE && code == CBN_SELCHANGE)) {
+            FillCountFromList();
+        }
         UpdatePreview();
         return;
     }
@@ -338,6 +346,9 @@ void C_App::OnCommand(int id, int code) {
         }
         break;
     }
+    case IDC_BROWSE_NAME_LIST:
+        BrowseNameList();
+        break;
     case IDC_TXT_ENABLE:
         EnableTextGroup(IsDlgButtonChecked(m_hDialog, IDC_TXT_ENABLE) == BST_CHECKED);
         UpdatePreview();
@@ -355,7 +366,7 @@ void C_App::OnDropFiles(HDROP drop) {
     POINT at = {};
     DragQueryPoint(drop, &at);
     int target = 0;
-    for (int id : {IDC_SRC, IDC_DEST}) {
+    for (int id : {IDC_SRC, IDC_DEST, IDC_NAME_LIST}) {
         RECT r = {};
         HWND edit = GetDlgItem(m_hDialog, id);
         GetWindowRect(edit, &r);
@@ -372,7 +383,10 @@ void C_App::OnDropFiles(HDROP drop) {
         std::vector<wchar_t> name(length + 1, L'\0');
         DragQueryFileW(drop, i, name.data(), length + 1);
         DWORD attributes = GetFileAttributesW(name.data());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // The names edit takes a file, the folder edits a folder.
+        const bool wantFolder = target != IDC_NAME_LIST;
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == wantFolder) {
             folder = name.data();
         }
     }
@@ -381,7 +395,58 @@ void C_App::OnDropFiles(HDROP drop) {
         MessageBeep(MB_ICONWARNING);
         return;
     }
+    if (target == IDC_NAME_LIST) {
+        SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL, kCounterKindList, 0);
+    }
     SetDlgItemTextW(m_hDialog, target, folder.GetString());
+}
+
+void C_App::BrowseNameList() {
+    // Owned by the dialog, which waits while it is open. The current folder stays where it is:
+    // profiles and relative paths are taken from it.
+    std::vector<wchar_t> file(32768, L'\0');
+    std::wstring typed = ReadItemText(IDC_NAME_LIST).GetString();
+    if (typed.size() < file.size()) {
+        std::copy(typed.begin(), typed.end(), file.begin());
+    }
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = m_hDialog;
+    ofn.lpstrFilter = L"テキスト (*.txt)\0*.txt\0すべてのファイル (*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = L"名前リスト";
+    ofn.lpstrDefExt = L"txt";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    // Loaded when first asked for, from the system folder: the common dialogs would otherwise
+    // load their controls at start-up, before anything needs them.
+    HMODULE dialogs = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    using OpenFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+    FARPROC found = dialogs != nullptr ? GetProcAddress(dialogs, "GetOpenFileNameW") : nullptr;
+    OpenFunction open = nullptr;
+    static_assert(sizeof found == sizeof open, "function pointers");
+    std::memcpy(&open, &found, sizeof open);
+    if (open == nullptr || !open(&ofn)) {
+        return; // cancelled: the edit keeps what it had (the library stays for the next time)
+    }
+    SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_SETCURSEL, kCounterKindList, 0);
+    SetDlgItemTextW(m_hDialog, IDC_NAME_LIST, file.data());
+}
+
+void C_App::FillCountFromList() {
+    if (SendDlgItemMessageW(m_hDialog, IDC_DIR_TYPE, CB_GETCURSEL, 0, 0) != kCounterKindList) {
+        return;
+    }
+    m_nameList = NameList::Load(ReadItemText(IDC_NAME_LIST), m_nameList);
+    // A list with a fault still has its count; one that cannot be read leaves the edit alone.
+    if (m_nameList->Error() != NameListError::kUnreadable &&
+        m_nameList->Error() != NameListError::kEmpty) {
+        int shown = 0;
+        if (!(ParseCountText(ReadItemText(IDC_COUNT), &shown) && shown == m_nameList->Count())) {
+            SetDlgItemInt(m_hDialog, IDC_COUNT, static_cast<UINT>(m_nameList->Count()), FALSE);
+        }
+    }
 }
 
 void C_App::EnableTextGroup(BOOL enable) {
@@ -425,6 +490,8 @@ CopySettings C_App::ReadSettings() const {
     s.text_output = IsDlgButtonChecked(m_hDialog, IDC_TXT_ENABLE) == BST_CHECKED;
     s.tree_only = IsDlgButtonChecked(m_hDialog, IDC_TREE_ONLY) == BST_CHECKED;
     s.copy_builtin = IsDlgButtonChecked(m_hDialog, IDC_COPY_BUILTIN) == BST_CHECKED;
+    s.name_list = ReadItemText(IDC_NAME_LIST);
+    s.loaded_list = m_nameList;
     return s;
 }
 
@@ -445,6 +512,9 @@ void C_App::ShowSettings(CopySettings const& s) {
     EnableTextGroup(s.text_output ? TRUE : FALSE);
     CheckDlgButton(m_hDialog, IDC_TREE_ONLY, s.tree_only ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_hDialog, IDC_COPY_BUILTIN, s.copy_builtin ? BST_CHECKED : BST_UNCHECKED);
+    if (s.name_list != ReadItemText(IDC_NAME_LIST)) {
+        SetDlgItemTextW(m_hDialog, IDC_NAME_LIST, s.name_list.GetString());
+    }
     // A value that is no number stays as it was typed: the run refuses it with its message.
     struct NumberControl {
         bool valid;
@@ -471,8 +541,11 @@ void C_App::UpdatePreview() {
     C_WString line;
     if (!settings.source.Empty()) {
         CopyPlan plan = MakeCopyPlan(settings, PlanDepth::kPreview);
+        if (plan.name_list) {
+            m_nameList = plan.name_list;
+        }
         if (plan.IsRefused()) {
-            names = RefusalText(plan.refusal);
+            names = RefusalMessage(plan);
         } else {
             names = plan.FolderName(0);
             if (plan.count > 1) {
@@ -536,6 +609,10 @@ void C_App::LoadProfile() {
     CopySettings settings = ReadSettings();
     ApplyProfile(values, &settings);
     ShowSettings(settings);
+    // After the profile's count: a names file's count wins.
+    if (settings.count_from_list) {
+        FillCountFromList();
+    }
     UpdatePreview();
 }
 
@@ -554,9 +631,12 @@ void C_App::OnStart() {
 
 void C_App::StartRun() {
     CopySettings settings = ReadSettings();
+    CopyPlan plan = MakeCopyPlan(settings);
+    if (plan.name_list) {
+        m_nameList = plan.name_list; // read once: the preview takes it again while unchanged
+    }
     // The built-in copier with its default writers (the processor's cores).
-    Pointer<CopyState> state =
-        PrepareCopyRun(MakeCopyPlan(settings), *this, 0, settings.copy_builtin);
+    Pointer<CopyState> state = PrepareCopyRun(plan, *this, 0, settings.copy_builtin);
     if (state.IsNull()) {
         m_runState.NoRun(); // refused (its message told), answered No, or the window closed
         return;

@@ -78,7 +78,9 @@ public:
         {IDC_DIR_WIDTH},
         {IDC_TREE_ONLY},
         {IDC_COPY_BUILTIN},
-        // Here come the name list's label, edit and 参照.
+        {IDC_NAME_LIST_LABEL},
+        {IDC_NAME_LIST},
+        {IDC_BROWSE_NAME_LIST},
         {-1, L"生成テキストの出力文字設定"},
         {IDC_TXT_ENABLE},
         {IDC_TXT_CAT1_LABEL},
@@ -124,6 +126,8 @@ private:
     // closed with it.
     void Close(bool sessionEnds);
     void OnDropFiles(HDROP drop);
+    void BrowseNameList();
+    void FillCountFromList();
     void OnProgress(CopyProgress const& progress, bool finished);
     void EndProgress();
     void UpdatePreview();
@@ -151,4 +155,6 @@ private:
     // The folder the profile list was filled from; loading reads the same one.
     ktora::C_WString m_profileFolder;
     bool m_bClosing; // the window is closing: no box opens any more
+    // The names file as read last: previews read it again only when it changed.
+    std::shared_ptr<NameList const> m_nameList;
 };

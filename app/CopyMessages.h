@@ -60,3 +60,10 @@ inline constexpr wchar_t kReasonFolderFailed[] =
     L"フォルダを作成できませんでした: %ls (エラー %lu)";
 inline constexpr wchar_t kReasonSecurityFailed[] =
     L"アクセス権をコピーできませんでした: %ls (エラー %lu)";
+// A names file that cannot name the run (%d: line numbers as an editor shows them, or the
+// number of names).
+inline constexpr wchar_t kTellListUnreadable[] = L"名前リストを読めませんでした。";
+inline constexpr wchar_t kTellListEmpty[] = L"名前リストに名前がありません。";
+inline constexpr wchar_t kTellListBadName[] = L"名前リストの %d 行目の名前は使えません。";
+inline constexpr wchar_t kTellListDuplicate[] = L"名前リストの %d 行目が %d 行目と同じです。";
+inline constexpr wchar_t kTellListCount[] = L"生成回数が名前リストの名前の数 (%d) と違います。";

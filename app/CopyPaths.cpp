@@ -350,9 +350,13 @@ bool IsDeviceName(std::wstring part) {
 } // namespace
 
 bool HasBadNameCharacter(C_WString const& text) {
-    for (int i = 0; i < text.Length(); ++i) {
-        wchar_t c = text.GetString()[i];
-        if (c < 0x20 || wcschr(L"\"<>|?*:", c) != nullptr) {
+    return HasBadNameCharacter(text.GetString(), text.Length());
+}
+
+bool HasBadNameCharacter(wchar_t const* text, int length) {
+    for (int i = 0; i < length; ++i) {
+        wchar_t c = text[i];
+        if (c < 0x20 || (c < 0x80 && wcschr(L"\"<>|?*:", c) != nullptr)) {
             return true;
         }
     }

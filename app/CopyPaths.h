@@ -46,6 +46,7 @@ bool IsSelfCopy(ktora::C_WString const& source, ktora::C_WString const& destinat
 // character or one of "<>|?*: and the double quote, which would also end the quoted target
 // of the command line). "\" and "/" make subfolders and are allowed.
 bool HasBadNameCharacter(ktora::C_WString const& text);
+bool HasBadNameCharacter(wchar_t const* text, int length);
 
 // True when text holds a control character (below U+0020): a line break in a text-line
 // joining text would write lines of its own into outinfo.txt.

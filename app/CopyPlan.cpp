@@ -7,6 +7,7 @@
 
 #include "app/CopyMessages.h"
 #include "app/CopyPaths.h"
+#include "app/NameList.h"
 #include "ktora/file/ktora_lastname.h"
 
 using ktora::C_WString;
@@ -65,7 +66,11 @@ CopyRefusal CheckNames(CopyPlan const& plan) {
     NameParts parts = PartsOf(plan.first, plan.last_name);
     long long part = 0;
     long long name = 0;
-    NameLengths(parts, CounterLengthAt(plan.first, plan.count - 1), &part, &name);
+    // A listed name is as long as it is: the longest of the list counts, not the last.
+    NameLengths(parts,
+                plan.first.names ? plan.first.names->LongestLength()
+                                 : CounterLengthAt(plan.first, plan.count - 1),
+                &part, &name);
     const long long containerUnits = FileCallPath(plan.container, true).Length();
     if (part > kMaxNameUnits || containerUnits + 1 + name > kMaxLongPathUnits) {
         return CopyRefusal::kNameTooLong;
@@ -74,7 +79,20 @@ CopyRefusal CheckNames(CopyPlan const& plan) {
     // part with the counter is a device name ("com" + 1) only while the counter is short:
     // device names are at most seven characters with at most one digit.
     std::vector<int> indices = {0, plan.count - 1};
-    if (plan.first.is_number) {
+    if (plan.first.names) {
+        // Each listed name was checked alone; joined to the text before it in its part, only
+        // a name with a short stem can make a device name ("co" + "m1"), and none after a dot.
+        size_t cut = parts.prefix.find_last_of(L"\\/");
+        std::wstring head = parts.prefix.substr(cut == std::wstring::npos ? 0 : cut + 1);
+        const int kLongestDeviceStem = 7;
+        if (head.find(L'.') == std::wstring::npos &&
+            static_cast<int>(head.size()) <= kLongestDeviceStem) {
+            for (int i :
+                 plan.first.names->ShortNames(kLongestDeviceStem - static_cast<int>(head.size()))) {
+                indices.push_back(i);
+            }
+        }
+    } else if (plan.first.is_number) {
         for (long long n = std::max(plan.first.number, 0LL); n <= 9; ++n) {
             long long index = n - plan.first.number;
             if (index >= 0 && index < plan.count) {
@@ -113,7 +131,10 @@ int IndexOfCounter(CopyPlan const& plan, std::wstring const& counter) {
         return -1;
     }
     long long index = -1;
-    if (plan.first.is_number) {
+    if (plan.first.names) {
+        // One case-blind table, as the file system compares the names.
+        index = plan.first.names->IndexOf(counter.c_str(), static_cast<int>(counter.size()));
+    } else if (plan.first.is_number) {
         // Numbers reach at most 999,999,999 + INT_MAX: ten digits.
         if (counter.size() > 10 || counter.find_first_not_of(L"0123456789") != std::wstring::npos) {
             return -1;
@@ -165,10 +186,35 @@ wchar_t const* RefusalText(CopyRefusal refusal) {
         return kTellTrailingDot;
     case CopyRefusal::kNameTooLong:
         return kTellNameTooLong;
+    case CopyRefusal::kListUnreadable:
+        return kTellListUnreadable;
+    case CopyRefusal::kListEmpty:
+        return kTellListEmpty;
+    case CopyRefusal::kListBadName:
+        return kTellListBadName;
+    case CopyRefusal::kListDuplicate:
+        return kTellListDuplicate;
+    case CopyRefusal::kListCount:
+        return kTellListCount;
     case CopyRefusal::kNone:
         break;
     }
     return nullptr;
+}
+
+C_WString RefusalMessage(CopyPlan const& plan) {
+    switch (plan.refusal) {
+    case CopyRefusal::kNone:
+        return C_WString();
+    case CopyRefusal::kListBadName:
+        return C_WString::Stringf(kTellListBadName, plan.refusal_line);
+    case CopyRefusal::kListDuplicate:
+        return C_WString::Stringf(kTellListDuplicate, plan.refusal_line, plan.refusal_first_line);
+    case CopyRefusal::kListCount:
+        return C_WString::Stringf(kTellListCount, plan.name_list ? plan.name_list->Count() : 0);
+    default:
+        return C_WString(RefusalText(plan.refusal));
+    }
 }
 
 C_WString CopyPlan::FolderName(int index) const {
@@ -236,6 +282,36 @@ CopyPlan MakeCopyPlan(CopySettings const& settings, PlanDepth depth) {
         return refuse(CopyRefusal::kSameFolder);
     }
 
+    if (settings.counter_kind == kCounterKindList) {
+        // Name i of the list is copy i's counter; the start and width mean nothing here.
+        plan.name_list = NameList::Load(settings.name_list, settings.loaded_list);
+        NameList const& list = *plan.name_list;
+        plan.refusal_line = list.ErrorLine();
+        plan.refusal_first_line = list.FirstLine();
+        switch (list.Error()) {
+        case NameListError::kUnreadable:
+            return refuse(CopyRefusal::kListUnreadable);
+        case NameListError::kEmpty:
+            return refuse(CopyRefusal::kListEmpty);
+        case NameListError::kBadName:
+            return refuse(CopyRefusal::kListBadName);
+        case NameListError::kDuplicate:
+            return refuse(CopyRefusal::kListDuplicate);
+        case NameListError::kNone:
+            break;
+        }
+        if (settings.count_from_list) {
+            plan.count = list.Count();
+        } else if (!settings.count_valid) {
+            return refuse(CopyRefusal::kBadCount);
+        } else if (settings.count != list.Count()) {
+            return refuse(CopyRefusal::kListCount);
+        }
+        plan.first.names = plan.name_list;
+        plan.first.number = 0;
+        plan.first.width = 0;
+        return refuse(CheckNames(plan));
+    }
     if (!settings.count_valid || settings.count <= 0) {
         return refuse(CopyRefusal::kBadCount);
     }

@@ -23,10 +23,19 @@ enum class CopyRefusal {
     kBadWidth,       // the number width is out of range
     kTrailingDot,    // a folder name would end with "." or " ", which Windows drops
     kNameTooLong,    // a folder name or a target path longer than the platform takes
+    kListUnreadable, // the names file is missing, no file or unreadable
+    kListEmpty,      // the names file holds no name
+    kListBadName,    // a listed name no folder can have (its line in CopyPlan::refusal_line)
+    kListDuplicate,  // a listed name twice (refusal_line, and the first in refusal_first_line)
+    kListCount,      // a count given that is not the number of names
 };
 
 // The message of a refusal, as both fronts show it (caption kTitleMessage); null for kNone.
+// The names-file refusals hold numbers: their texts come from RefusalMessage.
 wchar_t const* RefusalText(CopyRefusal refusal);
+struct CopyPlan;
+// The message of a plan's refusal with its numbers; empty when it is not refused.
+ktora::C_WString RefusalMessage(CopyPlan const& plan);
 
 // How thoroughly MakeCopyPlan looks at the file system.
 enum class PlanDepth {
@@ -44,6 +53,11 @@ struct CopyPlan {
     bool text_output = false;     // write outinfo.txt into the container
     bool tree_only = false;       // make each copy's folders only
     CopyNaming first;             // the naming of the first copy
+    // With the list counter: the list as read (also when the plan refuses it), and the lines
+    // a names-file refusal names.
+    std::shared_ptr<NameList const> name_list;
+    int refusal_line = 0;
+    int refusal_first_line = 0;
 
     bool IsRefused() const { return refusal != CopyRefusal::kNone; }
     // Copy index's folder name (may hold "\" from a joining text), its full target path and

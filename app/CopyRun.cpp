@@ -223,7 +223,7 @@ Pointer<CopyState> PrepareCopyRun(CopySettings const& settings, I_CopyFront& fro
 Pointer<CopyState> PrepareCopyRun(CopyPlan const& plan, I_CopyFront& front, int jobs,
                                   bool builtin) {
     if (plan.IsRefused()) {
-        front.Tell(RefusalText(plan.refusal), kTitleMessage);
+        front.Tell(RefusalMessage(plan).GetString(), kTitleMessage);
         return Pointer<CopyState>();
     }
     if (!front.Ask(kAskRun, kTitleConfirm)) {

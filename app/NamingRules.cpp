@@ -2,11 +2,12 @@
 
 #include <string>
 
+#include "app/NameList.h"
 #include "ktora/file/ktora_lastname.h"
 
 using ktora::C_WString;
 
-const wchar_t* const kCounterKindLabels[kCounterKindCount] = {L"連番", L"英字"};
+const wchar_t* const kCounterKindLabels[kCounterKindCount] = {L"連番", L"英字", L"リスト"};
 
 const wchar_t* const kFolderRuleLabels[kFolderRuleCount] = {
     L"フォルダ名_種類_その1_その2",
@@ -41,6 +42,9 @@ bool CounterIsNumber(int comboIndex) {
 }
 
 C_WString CounterText(const CopyNaming& naming) {
+    if (naming.names) {
+        return naming.names->Name(static_cast<int>(naming.number));
+    }
     if (!naming.is_number) {
         return naming.letters;
     }
@@ -133,7 +137,7 @@ C_WString NextLetters(const C_WString& letters) {
 }
 
 void StepCounter(CopyNaming& state) {
-    if (state.is_number) {
+    if (state.is_number || state.names) {
         ++state.number;
     } else {
         state.letters = NextLetters(state.letters);
@@ -145,7 +149,7 @@ CopyNaming NamingAt(const CopyNaming& first, int index) {
     if (index <= 0) {
         return naming;
     }
-    if (naming.is_number) {
+    if (naming.is_number || naming.names) {
         naming.number = first.number + index;
     } else {
         std::wstring letters(static_cast<size_t>(index / 26), L'a');
@@ -156,6 +160,9 @@ CopyNaming NamingAt(const CopyNaming& first, int index) {
 }
 
 long long CounterLengthAt(const CopyNaming& first, int index) {
+    if (first.names) {
+        return first.names->Name(static_cast<int>(first.number + index)).Length();
+    }
     if (!first.is_number) {
         return index / 26 + 1;
     }

@@ -1,10 +1,16 @@
 #pragma once
 // Folder names and summary-file lines of a copy run, and the rule tables the dialog offers.
 // Pure functions: no window, no file.
+#include <memory>
+
 #include "ktora/string/C_WString.h"
 
+class NameList;
+
 // Combo box contents, in combo order.
-constexpr int kCounterKindCount = 2;
+constexpr int kCounterKindCount = 3;
+// The third kind names copy i after name i of a names file (NameList.h).
+constexpr int kCounterKindList = 2;
 constexpr int kFolderRuleCount = 3;
 constexpr int kTextRuleCount = 4;
 extern const wchar_t* const kCounterKindLabels[kCounterKindCount];
@@ -37,6 +43,9 @@ struct CopyNaming {
     int name_order = 0;              // folder-name arrangement code 0..2 (not the combo index)
     int text_order = 0;              // text-line arrangement code 0..3 (not the combo index)
     JoiningTexts texts;
+    // With a names file the counter is its name number (from 0), and is_number is false. The
+    // list is shared, never copied per copy.
+    std::shared_ptr<NameList const> names;
 };
 
 // Combo index (-1 when nothing is selected) to arrangement code. Profiles store the index.
@@ -45,7 +54,8 @@ int TextRuleCode(int comboIndex);
 // Counter-kind combo index to CopyNaming::is_number (index 0 is the sequence number).
 bool CounterIsNumber(int comboIndex);
 
-// The counter as it appears in names: decimal number (padded to the width) or the letters.
+// The counter as it appears in names: decimal number (padded to the width), the letters, or
+// the listed name.
 ktora::C_WString CounterText(const CopyNaming& naming);
 // The folder name of the current copy, from the source folder's last name.
 ktora::C_WString MakeFolderName(const CopyNaming& naming, const ktora::C_WString& lastName);

@@ -49,9 +49,9 @@ HANDLE OpenProfileFile(C_WString const& path) {
     return h;
 }
 
-bool ReadBytes(HANDLE h, std::string* bytes) {
+bool ReadBytes(HANDLE h, std::string* bytes, unsigned long long maxBytes = kMaxDecodedBytes) {
     LARGE_INTEGER size = {};
-    bool ok = GetFileSizeEx(h, &size) && size.QuadPart <= kMaxDecodedBytes;
+    bool ok = GetFileSizeEx(h, &size) && static_cast<unsigned long long>(size.QuadPart) <= maxBytes;
     if (ok) {
         bytes->resize(static_cast<size_t>(size.QuadPart));
         DWORD read = 0;
@@ -192,10 +192,49 @@ void Fill(std::function<C_WString(char const*)> const& text,
         !v.copy_builtin_text.Empty() &&
         !(ParseCountText(v.copy_builtin_text, &value) && (value == 0 || value == 1));
     v.copy_builtin = !v.copy_builtin_text.Empty() && !v.bad_copy_builtin && value == 1;
+    v.dir_list = text("dir_list");
     *values = v;
 }
 
 } // namespace
+
+bool ReadSettingsText(C_WString const& path, unsigned long long maxBytes, std::wstring* text,
+                      unsigned long long* size, unsigned long long* written) {
+    HANDLE h = OpenProfileFile(path);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    std::string bytes;
+    bool ok = GetFileInformationByHandle(h, &info) && ReadBytes(h, &bytes, maxBytes);
+    CloseHandle(h);
+    if (!ok) {
+        return false;
+    }
+    if (size != nullptr) {
+        *size = bytes.size();
+    }
+    if (written != nullptr) {
+        *written = (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                   info.ftLastWriteTime.dwLowDateTime;
+    }
+    if (DecodeUnicode(bytes, text)) {
+        return true;
+    }
+    text->clear();
+    if (bytes.empty()) {
+        return true;
+    }
+    int units =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (units <= 0) {
+        return false;
+    }
+    text->resize(static_cast<size_t>(units));
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &(*text)[0],
+                        units);
+    return true;
+}
 
 bool ReadProfile(C_WString const& path, ProfileValues* values, bool createMissing) {
     HANDLE h = OpenProfileFile(path);
@@ -268,5 +307,11 @@ void ApplyProfile(ProfileValues const& v, CopySettings* s) {
     }
     if (!v.bad_copy_builtin) {
         s->copy_builtin = v.copy_builtin;
+    }
+    // After make_count: the list's own count wins.
+    if (!v.dir_list.Empty()) {
+        s->name_list = v.dir_list;
+        s->counter_kind = kCounterKindList;
+        s->count_from_list = true;
     }
 }

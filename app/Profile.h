@@ -7,6 +7,7 @@
 // the mark: a key starts the file); an odd last byte is ignored. One that starts with the UTF-8
 // mark or is valid UTF-8 holding non-ASCII bytes is read as UTF-8 (as today's editors save),
 // anything else in the system code page (Shift_JIS), as it always was.
+#include <string>
 #include <vector>
 
 #include "app/CopySettings.h"
@@ -36,6 +37,8 @@ struct ProfileValues {
     bool copy_builtin = false;     // the built-in copier (copy_builtin=1)
     bool bad_copy_builtin = false; // a copy_builtin other than 0 or 1, left alone as above
     ktora::C_WString copy_builtin_text;
+    // A names file: selects the list counter (after make_count, so the list's count wins).
+    ktora::C_WString dir_list;
     // "key=value" of each value the rules ignored (a make_count not above 0), for a front that
     // shows no controls to tell.
     std::vector<ktora::C_WString> ignored;
@@ -46,6 +49,14 @@ struct ProfileValues {
 // dialog's list names a profile deleted since it was filled), else it gives false (a mistyped
 // name of the batch front).
 bool ReadProfile(ktora::C_WString const& path, ProfileValues* values, bool createMissing = true);
+
+// The text of a settings-like file (profiles, names files) as profiles are read: only a file on
+// a disk (never a device, a \\.\ name or a folder), up to maxBytes, decoded by the encoding
+// rules above (the system code page when no Unicode form is recognised). False when the file
+// cannot be opened or read, or is larger; *size and *written (FILETIME as 64 bits) say which
+// version was read.
+bool ReadSettingsText(ktora::C_WString const& path, unsigned long long maxBytes, std::wstring* text,
+                      unsigned long long* size = nullptr, unsigned long long* written = nullptr);
 
 // Applies what the profile sets to the settings, as loading it into the dialog does. A count
 // out of range makes the settings' count invalid: the run refuses it.

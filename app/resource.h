@@ -38,3 +38,6 @@
 
 // The built-in copier instead of the system's xcopy.
 #define IDC_COPY_BUILTIN 1040
+#define IDC_NAME_LIST_LABEL 1041
+#define IDC_NAME_LIST 1042        // the names file of the list counter
+#define IDC_BROWSE_NAME_LIST 1043 // choose it

@@ -5,7 +5,8 @@
 #  (b) MB/s of the library's Japanese conversions, Base64 and quoted-printable beside iconv,
 #      base64 and Python's quopri on Linux;
 #  (c) C_IniFile::GetStr over 100/1,000/10,000 keys and C_Find over folders of as many files;
-#  (d) the copy plan: a preview update and a full plan for 3 and 2,000,000,000 copies, the
+#  (d) the copy plan: a preview update and a full plan for 3 and 2,000,000,000 copies, a
+#      preview from a names file of 100,000 names (first read, then unchanged), the
 #      overwrite check on a container of 10,000 folders;
 #  (e) 20 copies of a 1,000-file tree: the batch run (which checks every copy against the
 #      source) vs direct copier starts, and the batch run with 1, 2 and 4 copiers at once.
@@ -273,7 +274,9 @@ fi
         echo "(d) The copy plan (best of many; target under 1 ms for a preview and a plan)"
         awk '/^plan preview/ { printf "    preview update, %10d copies: %8.1f us\n", $4, $6 }
              /^plan run-checks/ { printf "    plan with every run check, %10d copies: %8.1f us\n", $4, $6 }
-             /^plan existing/ { printf "    overwrite check, container of %d folders: %.1f ms (%d targets found)\n", $4, $8, $6 }' "$raw"
+             /^plan existing/ { printf "    overwrite check, container of %d folders: %.1f ms (%d targets found)\n", $4, $8, $6 }
+             /^plan list-preview-first/ { printf "    preview from a names file of %d names, first read: %.1f ms\n", $4, $6 }
+             /^plan list-preview-again/ { printf "    preview from a names file of %d names, file unchanged: %.1f us\n", $4, $6 }' "$raw"
     fi
     if grep -q '^big \|^jobs ' "$raw"; then
         echo

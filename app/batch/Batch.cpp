@@ -68,7 +68,7 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
     ktora::C_GetOpt getopt;
     getopt.opterr() = 0;
     const char kLetters[] =
-        "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:p:P:yYhHlLj:J:i:I:w:W:e:E:c:C:";
+        "s:S:d:D:n:N:k:K:r:R:t:T:a:A:b:B:1:2:3:f:F:o:O:p:P:yYhHlLj:J:i:I:w:W:e:E:c:C:m:M:";
     for (;;) {
         int c = getopt.getopt(argc, args.data(), kLetters);
         if (c == -1) {
@@ -152,6 +152,8 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
         {L'a', &JoiningTexts::dir_cat1}, {L'b', &JoiningTexts::dir_cat2},
         {L'1', &JoiningTexts::txt_cat1}, {L'2', &JoiningTexts::txt_cat2},
         {L'3', &JoiningTexts::txt_cat3}, {L'f', &JoiningTexts::txt_front}};
+    bool kindGiven = false;
+    bool listGiven = false;
     for (Given const& g : given) {
         bool ok = true;
         for (TextOption const& t : kTextOptions) {
@@ -169,9 +171,15 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
         case L'n':
             // A count that is no number is refused by the run, with the dialog's message.
             s.count_valid = ParseCountText(g.value, &s.count);
+            s.count_from_list = false; // given: it must be the list's count
             break;
         case L'k':
             ok = ParseIndex(g.value, kCounterKindCount - 1, &s.counter_kind);
+            kindGiven = true;
+            break;
+        case L'm':
+            s.name_list = g.value;
+            listGiven = true;
             break;
         case L'r':
             ok = ParseIndex(g.value, kFolderRuleCount - 1, &s.dir_rule);
@@ -210,6 +218,22 @@ int ParseBatchOptions(int argc, wchar_t* const* argv, BatchOptions* options, C_W
             return 0;
         }
     }
+    if (listGiven) {
+        // /n, given anywhere, was seen above: without it the count is the list's.
+        bool countGiven = false;
+        for (Given const& g : given) {
+            countGiven = countGiven || g.letter == L'n';
+        }
+        if (kindGiven && s.counter_kind != kCounterKindList) {
+            *error = L"/m は /k 2 (リスト) とだけ使えます。 (/m goes with /k 2 only)";
+            return 0;
+        }
+        s.counter_kind = kCounterKindList;
+        s.count_from_list = !countGiven;
+    } else if (s.counter_kind == kCounterKindList && s.name_list.Empty()) {
+        *error = L"/k 2 には /m 名前リスト が必要です。 (/k 2 needs /m and a names file)";
+        return 0;
+    }
     *options = result;
     return 1;
 }
@@ -219,7 +243,9 @@ wchar_t const* BatchUsage() {
            L"  /s フォルダ  コピー元            /d フォルダ  コピー先 "
            L"(この中にコピー元の名前のフォルダを作る)\n"
            L"  /n 個数      コピーする数 (既定 1)\n"
-           L"  /k 0|1       種類: 0 連番, 1 英字\n"
+           L"  /k 0|1|2     種類: 0 連番, 1 英字, 2 リスト (/m と)\n"
+           L"  /m ファイル  名前リスト: 1 行に 1 つのフォルダ名 (# で始まる行と空行は飛ばす)。\n"
+           L"               コピーする数は名前の数 (/n は省略できる、違えば拒否)\n"
            L"  /r 0..2      フォルダ名生成ルール   /t 0..3  テキスト文字生成ルール\n"
            L"  /a 文字 /b 文字           フォルダ名の連結文字その１, その２\n"
            L"  /1 文字 /2 文字 /3 文字   テキストの連結文字その１..その３\n"
@@ -238,7 +264,9 @@ wchar_t const* BatchUsage() {
            L"outinfo.txt)\n"
            L"\n"
            L"Usage: kasumido-batch /s source /d destination [/n count] [options]\n"
-           L"  /k counter kind (0 numbers, 1 letters), /r folder-name rule 0..2, /t text rule "
+           L"  /k counter kind (0 numbers, 1 letters, 2 names file), /m names file (one folder "
+           L"name\n"
+           L"  a line; the count is the number of names), /r folder-name rule 0..2, /t text rule "
            L"0..3,\n"
            L"  /a /b folder-name joining texts, /1 /2 /3 text joining texts, /f leading text,\n"
            L"  /o 1 writes outinfo.txt, /p profile file to start from, /i first number, /w number\n"
@@ -281,7 +309,7 @@ BatchExit ListBatchPlan(CopySettings const& settings, I_CopyFront& front,
                         std::function<bool(std::wstring const&)> const& writeLine) {
     CopyPlan plan = MakeCopyPlan(settings);
     if (plan.IsRefused()) {
-        front.Tell(RefusalText(plan.refusal), kTitleMessage);
+        front.Tell(RefusalMessage(plan).GetString(), kTitleMessage);
         return kBatchRefused;
     }
     // A plan of billions of names is useful at once: its size and both ends first.

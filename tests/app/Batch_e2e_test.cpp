@@ -93,6 +93,23 @@ TEST(BatchEndToEnd, RunMakesNamedCopiesWithSummaryFromProfileAndOptions) {
     EXPECT_TRUE(Has(r.err, L"コピーを実行します。続けて良いですか？"));
     EXPECT_TRUE(Has(r.err, L"コピーが終了しました。"));
     EXPECT_FALSE(Has(r.out, L"コピーが終了しました。"));
+
+    // A names file of Japanese names (UTF-8): /l lists one copy per name, the run makes them
+    // and writes their lines; the count is the list's.
+    std::wstring roster = t.dir / L"名簿.txt";
+    ASSERT_TRUE(WriteBytes(roster, Utf8(L"# 1 組\r\n山田 太郎\r\n\r\n\u3000佐藤花子\r\n")));
+    std::wstring args = t.Args(L"/m \"" + roster + L"\" /a _ /r 1 /o 1 ");
+    BatchResult listed = RunBatchExe(args + L"/l");
+    EXPECT_EQ(0, listed.exit_code) << Sjis(listed.err);
+    std::wstring container = t.out + L"\\photo\\";
+    EXPECT_EQ(container + L"photo_山田 太郎\n  photo_山田 太郎\n" + container +
+                  L"photo_佐藤花子\n  photo_佐藤花子\n" + container + L"outinfo.txt (上書き)\n",
+              listed.out.substr(listed.out.find(container)));
+    BatchResult made = RunBatchExe(args + L"/y");
+    EXPECT_EQ(0, made.exit_code) << Sjis(made.err);
+    EXPECT_TRUE(t.IsCopy(L"photo_山田 太郎") && t.IsCopy(L"photo_佐藤花子"));
+    EXPECT_EQ(Sjis(L"photo_山田 太郎\r\nphoto_佐藤花子\r\n"),
+              ReadBytes(t.out + L"\\photo\\outinfo.txt"));
 }
 
 TEST(BatchEndToEnd, QuestionsAreAnsweredFromInput) {
@@ -118,11 +135,24 @@ TEST(BatchEndToEnd, EveryRefusalHasTheDialogsTextAndExitCodeOne) {
     Tree t;
     std::wstring file = t.dir / L"file.txt";
     WriteBytes(file, "x");
+    std::wstring names = t.dir / L"names.txt";
+    WriteBytes(names, "a\r\ncom1\r\n");
+    std::wstring good = t.dir / L"good.txt";
+    WriteBytes(good, "a\r\nb\r\n");
     struct Case {
         std::wstring args;
         wchar_t const* message;
     };
     const Case cases[] = {
+        // Names files: missing, a device, a device name on line 2, another count; /k 2 needs
+        // /m, and /m goes with no other kind.
+        {t.Args(L"/m \"" + (t.dir / L"nolist.txt") + L"\" /y"), L"名前リストを読めませんでした。"},
+        {t.Args(L"/m com1 /l"), L"名前リストを読めませんでした。"},
+        {t.Args(L"/m \"" + names + L"\" /y"), L"名前リストの 2 行目の名前は使えません。"},
+        {t.Args(L"/m \"" + good + L"\" /n 3 /y"),
+         L"生成回数が名前リストの名前の数 (2) と違います。"},
+        {t.Args(L"/k 2 /y"), L"/k 2 には /m 名前リスト が必要です。"},
+        {t.Args(L"/m \"" + good + L"\" /k 0 /y"), L"/m は /k 2 (リスト) とだけ使えます。"},
         {L"/s \"" + t.source + L"\" /d \"" + t.source + L"/\" /y",
          L"コピー元＆コピー先が同一です。"},
         {L"/y", L"コピー元＆コピー先が同一です。"}, // both empty: equal before empty

@@ -507,6 +507,13 @@ TEST(Profile, LoadingFollowsTheDialogsRules) {
     EXPECT_TRUE(s.copy_builtin);
     EXPECT_TRUE(s.start_valid && s.width_valid);
     EXPECT_EQ(1u, v.ignored.size()); // make_count=0
+    // dir_list selects the list counter, after make_count: the list's count wins.
+    ASSERT_TRUE(batch_test::WriteBytes(path, "make_count=7\r\ndir_list=roster.txt\r\n"));
+    ASSERT_TRUE(ReadProfile(C_WString(path.c_str()), &v));
+    ApplyProfile(v, &s);
+    EXPECT_EQ(kCounterKindList, s.counter_kind);
+    EXPECT_EQ(std::wstring(L"roster.txt"), s.name_list.GetString());
+    EXPECT_TRUE(s.count_from_list);
 }
 
 TEST(Profile, BrokenFilesGiveValuesTheRunCanTake) {
@@ -646,4 +653,119 @@ TEST(CopyPlan, NamesComeFromTheIndexAndExistingTargetsFromOneListing) {
     CreateDirectoryW((container + L"\\photo4\\sub").c_str(), nullptr);
     CreateDirectoryW((container + L"\\photo6").c_str(), nullptr); // no sub: not a target
     EXPECT_EQ((std::vector<int>{3}), FindExistingTargets(MakeCopyPlan(s)).indices);
+}
+
+TEST(CopyPlan, NamesFromAList) {
+    TempDir dir;
+    CreateDirectoryW((dir / L"co").c_str(), nullptr);
+    std::wstring list = dir / L"names.txt";
+    const std::wstring longName(250, L'x');
+    enum Encoding { kUtf8, kUtf8Mark, kUtf16, kSjis };
+    struct Row {
+        std::wstring text;
+        int rule;
+        int count;             // 0: the list's
+        std::wstring expected; // first | last name, or the refusal
+        Encoding encoding = kUtf8;
+        wchar_t const* source = L"photo";
+    };
+    const Row rows[] = {
+        // Three names in each arrangement, from each encoding.
+        {L"山田\n佐藤\n鈴木\n", 0, 0, L"photo山田_x|photo鈴木_x"},
+        {L"山田\r\n佐藤\r\n鈴木", 1, 3, L"photo_x山田|photo_x鈴木", kUtf8Mark},
+        {L"山田\r佐藤\r鈴木\r", 2, 0, L"photo_山田x|photo_鈴木x", kUtf16},
+        {L"山田\n佐藤\n鈴木\n", 2, 0, L"photo_山田x|photo_鈴木x", kSjis},
+        // Comments, blank lines and U+3000 around a name; editor line numbers.
+        {L"# roster\r\n\r\n\u3000太郎\u3000\r\n\t# not a name\r\n  花子 \t\r\n", 0, 0,
+         L"photo太郎_x|photo花子_x"},
+        {L"# roster\n\na\n b \n\nc/d\n", 0, 0, L"名前リストの 6 行目の名前は使えません。"},
+        // A bad name on line 3: a character, a dot at the end, a device, a path, too long.
+        {L"a\nb\nc:d\n", 0, 0, L"名前リストの 3 行目の名前は使えません。"},
+        {L"a\nb\nc.\n", 0, 0, L"名前リストの 3 行目の名前は使えません。"},
+        {L"a\nb\nCOM1\n", 0, 0, L"名前リストの 3 行目の名前は使えません。"},
+        {L"a\nb\nx\\y\n", 0, 0, L"名前リストの 3 行目の名前は使えません。"},
+        {L"a\nb\n" + std::wstring(256, L'y') + L"\n", 0, 0,
+         L"名前リストの 3 行目の名前は使えません。"},
+        // The same name twice, without regard to case: the first line that repeats one.
+        {L"Ann\nbob\nANN\n", 0, 0, L"名前リストの 3 行目が 1 行目と同じです。"},
+        {L"b\na\nA\nB\n", 0, 0, L"名前リストの 3 行目が 2 行目と同じです。"},
+        {L"a\nb\nB\n::\n", 0, 0, L"名前リストの 3 行目が 2 行目と同じです。"},
+        // A count that is not the number of names; no name; no file.
+        {L"a\nb\nc\n", 0, 2, L"生成回数が名前リストの名前の数 (3) と違います。"},
+        {L"# only a comment\n\n\u3000\n", 0, 0, L"名前リストに名前がありません。"},
+        // Joined to the folder's name: a device ("co" + "m1") or a name too long, though
+        // the last name is short.
+        {L"x\nm1\ny\n", 0, 0, L"コピー先が認識できませんでした。", kUtf8, L"co"},
+        {L"x\nm10\n", 0, 0, L"cox|com10", kUtf8, L"co"},
+        {longName + L"\nb\n", 0, 0, L"フォルダ名が長すぎます。"},
+    };
+    for (Row const& row : rows) {
+        std::string bytes;
+        switch (row.encoding) {
+        case kUtf8:
+        case kUtf8Mark: {
+            int n =
+                WideCharToMultiByte(CP_UTF8, 0, row.text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+            bytes.assign(static_cast<size_t>(n), '\0');
+            WideCharToMultiByte(CP_UTF8, 0, row.text.c_str(), -1, &bytes[0], n, nullptr, nullptr);
+            bytes.pop_back();
+            if (row.encoding == kUtf8Mark) {
+                bytes = "\xEF\xBB\xBF" + bytes;
+            }
+            break;
+        }
+        case kUtf16:
+            bytes = "\xFF\xFE" + std::string(reinterpret_cast<char const*>(row.text.data()),
+                                             row.text.size() * 2);
+            break;
+        case kSjis:
+            bytes = batch_test::Sjis(row.text);
+            break;
+        }
+        ASSERT_TRUE(batch_test::WriteBytes(list, bytes));
+        CopySettings s = PhotoSettings(dir, row.count);
+        s.source = (dir / row.source).c_str();
+        s.counter_kind = kCounterKindList;
+        s.name_list = list.c_str();
+        s.count_from_list = row.count == 0;
+        s.dir_rule = row.rule;
+        s.texts.dir_cat1 = row.source == std::wstring(L"co") ? L"" : L"_";
+        s.texts.dir_cat2 = row.source == std::wstring(L"co") ? L"" : L"x";
+        s.start_valid = false; // ignored with a list
+        CopyPlan plan = MakeCopyPlan(s);
+        std::wstring got = plan.IsRefused() ? std::wstring(RefusalMessage(plan).GetString())
+                                            : std::wstring(plan.FolderName(0).GetString()) + L"|" +
+                                                  plan.FolderName(plan.count - 1).GetString();
+        EXPECT_EQ(row.expected, got) << batch_test::Sjis(row.text);
+    }
+    CopySettings s = PhotoSettings(dir, 0);
+    s.counter_kind = kCounterKindList;
+    s.count_from_list = true;
+    s.name_list = (dir / L"missing.txt").c_str();
+    EXPECT_EQ(std::wstring(L"名前リストを読めませんでした。"),
+              RefusalMessage(MakeCopyPlan(s)).GetString());
+
+    // Read once and shared: an unchanged file is not read again, a changed one is. Existing
+    // targets are found through the list's case-blind table.
+    ASSERT_TRUE(batch_test::WriteBytes(list, "Ann\r\nbob\r\ncy\r\n"));
+    s.name_list = list.c_str();
+    s.text_output = true;
+    CopyPlan plan = MakeCopyPlan(s);
+    ASSERT_FALSE(plan.IsRefused());
+    EXPECT_EQ(plan.name_list.get(), plan.first.names.get());
+    EXPECT_EQ(std::wstring(L"photobob"), plan.FolderName(1).GetString());
+    EXPECT_EQ(std::wstring(L"photocy"), plan.TextLine(2).GetString());
+    s.loaded_list = plan.name_list;
+    EXPECT_EQ(plan.name_list.get(), MakeCopyPlan(s).name_list.get());
+    std::wstring container = dir / L"out\\photo";
+    CreateDirectoryW((dir / L"out").c_str(), nullptr);
+    CreateDirectoryW(container.c_str(), nullptr);
+    for (wchar_t const* name : {L"PHOTOBOB", L"photoann", L"photodan", L"photo"}) {
+        CreateDirectoryW((container + L"\\" + name).c_str(), nullptr);
+    }
+    EXPECT_EQ((std::vector<int>{0, 1}), FindExistingTargets(plan).indices);
+    ASSERT_TRUE(batch_test::WriteBytes(list, "Ann\r\nbob\r\ncy\r\ndan\r\n"));
+    CopyPlan changed = MakeCopyPlan(s);
+    EXPECT_NE(plan.name_list.get(), changed.name_list.get());
+    EXPECT_EQ(4, changed.count);
 }

@@ -137,6 +137,26 @@ void ScenarioRules() {
     k.SetText(IDC_DIR_WIDTH, L"0");
     k.SelectCombo(IDC_DIR_TYPE, 0);
     k.SetChecked(IDC_TXT_ENABLE, false);
+
+    // The list kind and a names file: the count follows the list, the preview shows its first
+    // and last name, another count is refused, and a run makes one copy per name.
+    std::wstring roster = t / L"名簿.txt";
+    WriteBytes(roster, Utf8(L"# 2 組\r\n田中\r\n\r\n鈴木\r\n\u3000高橋\r\n"));
+    k.SetText(IDC_SRC, src);
+    k.SetText(IDC_DEST, t / L"list");
+    k.SelectCombo(IDC_DIR_TYPE, 2);
+    k.SetText(IDC_NAME_LIST, roster);
+    CHECK(k.WaitText(IDC_COUNT, L"3", 5000));
+    CHECK(k.WaitText(IDC_PREVIEW_NAMES, L"写真田中 … 写真高橋", 5000));
+    k.SetText(IDC_COUNT, L"4");
+    CHECK(k.WaitText(IDC_PREVIEW_NAMES, L"生成回数が名前リストの名前の数 (3) と違います。", 5000));
+    k.SetText(IDC_COUNT, L"3");
+    CHECK(RunToCompletion(k));
+    for (wchar_t const* name : {L"写真田中", L"写真鈴木", L"写真高橋"}) {
+        CHECK(Exists(t / L"list\\写真\\" + name + L"\\f.txt"));
+    }
+    k.SetText(IDC_NAME_LIST, L"");
+    k.SelectCombo(IDC_DIR_TYPE, 0);
     struct Case {
         Run run;
         std::vector<std::wstring> folders;

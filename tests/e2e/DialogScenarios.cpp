@@ -73,6 +73,10 @@ const ControlWant kTemplate[] = {
     {1040, L"Button", L"内蔵コピー（高速）", 220, 137, 110, 10, kCheck},
     {1030, L"Static", L"", 16, 272, 334, 9, kLabel | SS_NOPREFIX | SS_ENDELLIPSIS},
     {1031, L"Static", L"", 16, 282, 334, 9, kLabel | SS_NOPREFIX | SS_ENDELLIPSIS},
+    // The names file of the list counter, in the folder-name group's free row.
+    {1041, L"Static", L"名前リスト", 15, 80, 40, 8, kLabel},
+    {1042, L"Edit", L"", 59, 78, 275, 12, kEdit, L"名前リスト"},
+    {1043, L"Button", L"参照", 347, 78, 50, 12, kButton},
 };
 
 // The table keeps its own numbers as the independent check; the names used everywhere else
@@ -108,6 +112,9 @@ static_assert(IDC_DIR_WIDTH_LABEL == 1034, "IDC_DIR_WIDTH_LABEL is not the templ
 static_assert(IDC_DIR_WIDTH == 1035, "IDC_DIR_WIDTH is not the template's control");
 static_assert(IDC_TREE_ONLY == 1036, "IDC_TREE_ONLY is not the template's control");
 static_assert(IDC_COPY_BUILTIN == 1040, "IDC_COPY_BUILTIN is not the template's control");
+static_assert(IDC_NAME_LIST_LABEL == 1041, "IDC_NAME_LIST_LABEL is not the template's control");
+static_assert(IDC_NAME_LIST == 1042, "IDC_NAME_LIST is not the template's control");
+static_assert(IDC_BROWSE_NAME_LIST == 1043, "IDC_BROWSE_NAME_LIST is not the template's control");
 
 void CheckStyle(ControlWant const& want, HWND hwnd) {
     LONG style = GetWindowLongW(hwnd, GWL_STYLE);
@@ -180,7 +187,7 @@ void CheckResources() {
         Take<DWORD>(p);                    // help ID
         Take<DWORD>(p);                    // extended style
         CHECK_EQ_I(0x80C800C8, Take<DWORD>(p));
-        CHECK_EQ_I(40, Take<WORD>(p)); // controls
+        CHECK_EQ_I(43, Take<WORD>(p)); // controls
         CHECK_EQ_I(0, Take<short>(p));
         CHECK_EQ_I(0, Take<short>(p));
         CHECK_EQ_I(423, Take<short>(p));
@@ -321,7 +328,7 @@ void ScenarioDialog() {
         zOrder.push_back(child);
     }
     const size_t rows = sizeof C_App::kReadingOrder / sizeof C_App::kReadingOrder[0];
-    CHECK_EQ_I(40, static_cast<long long>(zOrder.size()));
+    CHECK_EQ_I(43, static_cast<long long>(zOrder.size()));
     CHECK_EQ_I(static_cast<long long>(rows), static_cast<long long>(zOrder.size()));
     for (size_t index = 0; index < zOrder.size(); ++index) {
         HWND child = zOrder[index];
@@ -397,7 +404,7 @@ void ScenarioDialog() {
     const std::vector<std::wstring> textRules = {
         L"フォルダ名_その1_その2_その3", L"その1_フォルダ名_その2_その3",
         L"その1_その2_フォルダ名_その3", L"その1_その2_その3_フォルダ名"};
-    const std::vector<std::wstring> kinds = {L"連番", L"英字"};
+    const std::vector<std::wstring> kinds = {L"連番", L"英字", L"リスト"};
     auto checkCombo = [&](int id, std::vector<std::wstring> const& items) {
         CHECK_EQ_I(static_cast<long long>(items.size()), k.ComboCount(id));
         for (size_t i = 0; i < items.size(); ++i) {
@@ -515,6 +522,18 @@ void ScenarioDialog() {
         CHECK(WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; }, 5000));
         CHECK(!k.WaitText(edit, L"", 1000));
         CHECK_EQ_W(L"C:\\before", k.Text(edit));
+    }
+    // The names file's 参照: a file dialog owned by the dialog; Cancel keeps the edit.
+    k.SetText(IDC_NAME_LIST, L"C:\\before.txt");
+    k.Click(IDC_BROWSE_NAME_LIST);
+    Box open = k.WaitBox(15000);
+    CHECK(open.hwnd != nullptr);
+    if (open.hwnd != nullptr) {
+        CHECK(GetWindow(open.hwnd, GW_OWNER) == dialog);
+        CHECK(!IsWindowEnabled(dialog));
+        k.Press(open, IDCANCEL);
+        CHECK(WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; }, 5000));
+        CHECK_EQ_W(L"C:\\before.txt", k.Text(IDC_NAME_LIST));
     }
     k.Close();
 }
