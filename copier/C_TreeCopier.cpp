@@ -6,6 +6,13 @@ namespace copier {
 
 namespace {
 
+// Only memory can run out inside a copy: what was written stays reported as far as it got.
+void MarkOutOfMemory(std::vector<TargetResult>& results) {
+    for (auto& r : results)
+        if (r.failure.kind == FailureKind::kNone)
+            r.failure.kind = FailureKind::kOutOfMemory;
+}
+
 const SECURITY_INFORMATION kSecurityParts =
     OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
 
@@ -149,10 +156,7 @@ CopyOutcome C_TreeCopier::Copy(const std::wstring& sourceDir,
             Walk(pattern);
         return End();
     } catch (...) {
-        // Only memory can run out here; what was written stays reported as far as it got.
-        for (auto& r : m_results)
-            if (r.failure.kind == FailureKind::kNone)
-                r.failure.kind = FailureKind::kOutOfMemory;
+        MarkOutOfMemory(m_results);
         return End();
     }
 }
@@ -179,9 +183,7 @@ CopyOutcome C_TreeCopier::CopyFileTo(const std::wstring& sourceFile,
         CopyOne(rel, sourceFile, data, 1, &targetFile);
         return End();
     } catch (...) {
-        for (auto& r : m_results)
-            if (r.failure.kind == FailureKind::kNone)
-                r.failure.kind = FailureKind::kOutOfMemory;
+        MarkOutOfMemory(m_results);
         return End();
     }
 }

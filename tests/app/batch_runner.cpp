@@ -211,35 +211,4 @@ BatchResult RunBatchExe(std::wstring const& args, std::string const& input,
     return result;
 }
 
-std::string UnixName(std::wstring const& path) {
-    using Convert = char*(CDECL*)(wchar_t const*);
-    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-    Convert convert = nullptr;
-    static_assert(sizeof found == sizeof convert, "function pointers");
-    memcpy(&convert, &found, sizeof found);
-    char* name = convert != nullptr ? convert(path.c_str()) : nullptr;
-    std::string result = name != nullptr ? name : "";
-    if (name != nullptr) {
-        HeapFree(GetProcessHeap(), 0, name);
-    }
-    return result;
-}
-
-bool UnixCommand(std::string const& arguments) {
-    std::string line = "cmd /c start /wait /unix " + arguments;
-    std::vector<wchar_t> command(line.begin(), line.end());
-    command.push_back(L'\0');
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi)) {
-        return false;
-    }
-    WaitForSingleObject(pi.hProcess, 15000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
-}
-
 } // namespace batch_test

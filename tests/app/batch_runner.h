@@ -11,6 +11,7 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/sjis.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unix_side.h"
 
 namespace batch_test {
 
@@ -57,11 +58,8 @@ std::vector<DWORD> CopiersOf(DWORD parent);
 // A scratch tree of many small files, slow enough to copy that a copier can be caught running.
 void AddManyFiles(std::wstring const& root, int count);
 
-// The Unix name of a Windows path under Wine; empty elsewhere.
-std::string UnixName(std::wstring const& path);
-// Runs a Linux program with its arguments (start /unix: quotes are handed on as they are, so
-// no argument may hold a blank). Wine does not wait for it: wait with Eventually.
-bool UnixCommand(std::string const& arguments);
+using testsupport::UnixCommand;
+using testsupport::UnixName;
 // Waits (bounded) until done() holds: Wine does not wait for the Linux programs it starts.
 template <class Done> bool Eventually(Done done) {
     for (int i = 0; i < 500 && !done(); ++i) {

@@ -1,5 +1,6 @@
 // Long runs cut short: by the abort question, and by closing the window or ending the session.
 #include "ScenarioHelpers.h"
+#include "tests/support/unix_side.h"
 
 #include <tlhelp32.h>
 
@@ -55,35 +56,8 @@ void PostStart(Kasumido& k) {
     PostMessageW(k.Dialog(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
-// The Unix name of a Windows path under Wine; empty elsewhere.
-std::string UnixName(std::wstring const& path) {
-    using Convert = char*(CDECL*)(wchar_t const*);
-    FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-    Convert convert = nullptr;
-    memcpy(&convert, &found, sizeof found);
-    char* name = convert != nullptr ? convert(path.c_str()) : nullptr;
-    std::string result = name != nullptr ? name : "";
-    if (name != nullptr) {
-        HeapFree(GetProcessHeap(), 0, name);
-    }
-    return result;
-}
-
-// Runs a Linux program (Wine does not wait for it: the caller waits for its effect).
-void UnixCommand(std::string const& arguments) {
-    std::string line = "cmd /c start /wait /unix " + arguments;
-    std::vector<wchar_t> command(line.begin(), line.end());
-    command.push_back(L'\0');
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                       nullptr, &si, &pi)) {
-        WaitForSingleObject(pi.hProcess, 15000);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-}
+using testsupport::UnixCommand;
+using testsupport::UnixName;
 
 // A chain of one-letter folders, levels deep, below root: long to look through. Made from the
 // Linux side where it can be (folder by folder through Wine takes minutes).
