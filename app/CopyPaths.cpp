@@ -191,6 +191,21 @@ std::wstring Parent(std::wstring const& path) {
     return parent;
 }
 
+// True when path or one of its existing ancestors is the folder id names.
+bool SomeLevelIs(std::wstring level, FolderId const& id) {
+    for (;;) {
+        FolderId here;
+        if (IdentityOf(level, &here) && here == id) {
+            return true;
+        }
+        std::wstring up = Parent(level);
+        if (up.empty() || up == level || up.size() >= level.size()) {
+            return false;
+        }
+        level = up;
+    }
+}
+
 // The identity test: the destination or one of its existing ancestors is the source, or the
 // destination itself is the source's parent.
 bool IsSelfCopyByIdentity(std::wstring const& src, std::wstring const& dest) {
@@ -201,21 +216,11 @@ bool IsSelfCopyByIdentity(std::wstring const& src, std::wstring const& dest) {
     FolderId parentId;
     std::wstring parent = Parent(src);
     bool hasParent = !parent.empty() && IdentityOf(parent, &parentId);
-    bool first = true;
-    for (std::wstring level = dest; !level.empty(); first = false) {
-        FolderId id;
-        if (IdentityOf(level, &id)) {
-            if (id == source || (first && hasParent && id == parentId)) {
-                return true;
-            }
-        }
-        std::wstring up = Parent(level);
-        if (up == level || up.size() >= level.size()) {
-            break;
-        }
-        level = up;
+    FolderId destId;
+    if (hasParent && IdentityOf(dest, &destId) && destId == parentId) {
+        return true;
     }
-    return false;
+    return SomeLevelIs(dest, source);
 }
 
 } // namespace
@@ -272,18 +277,8 @@ bool LeadsIntoSource(C_WString const& folder, C_WString const& source) {
         (EqualNoCase(finalDir, finalSource) || IsInside(finalDir, finalSource))) {
         return true;
     }
-    for (std::wstring level = Parent(finalDir); !level.empty();) {
-        FolderId up;
-        if (IdentityOf(level, &up) && up == sourceId) {
-            return true;
-        }
-        std::wstring next = Parent(level);
-        if (next == level || next.size() >= level.size()) {
-            break;
-        }
-        level = next;
-    }
-    return false;
+    std::wstring above = Parent(finalDir);
+    return !above.empty() && SomeLevelIs(above, sourceId);
 }
 
 C_WString OpenedFolderName(C_WString const& path) {
